@@ -1,0 +1,39 @@
+# The two commands of this project:
+#   make run    build, then start the wizard under Wine from examples/package
+#   make test   build, then run every test tier through CTest
+# Both install what is missing from Debian's packages first.
+
+BUILD ?= build
+JOBS ?= 2
+NATIVE := $(BUILD)/native
+WIN32 := $(BUILD)/win32
+WIN64 := $(BUILD)/win64
+
+.PHONY: all setup build run test fuzz clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(WIN32) -j$(JOBS)
+	@cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DTW_PRODUCT_DIR=$(abspath $(WIN32)) >/dev/null
+	@cmake --build $(WIN64) -j$(JOBS)
+	@cmake -S . -B $(NATIVE) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DWIN_BUILD_DIRS="$(abspath $(WIN32));$(abspath $(WIN64))" >/dev/null
+	@cmake --build $(NATIVE) -j$(JOBS)
+
+test: build
+	@cd $(NATIVE) && ctest --output-on-failure -j$(JOBS) $(CTEST_ARGS)
+
+run: build
+	@bash scripts/run.sh
+
+fuzz: build
+	@cmake --build $(NATIVE) --target fuzz -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,109 @@
+# Windows build (mingw-w64). The i686 build is the product; the x86_64 build of
+# the same sources is the test host, because Wine's 32-bit half needs IA-32
+# support in the host kernel, which not every machine has. Tests under Wine run
+# the x86_64 build; the i686 artefacts are checked statically, loaded as data
+# by the tests, and run for real where the host runs 32-bit code.
+
+enable_language(RC)
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine/wine-run.sh --root ${CMAKE_BINARY_DIR}/wine)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(TW_PRODUCT_BUILD ON)
+  set(WINE_ARCH win32)
+else()
+  set(TW_PRODUCT_BUILD OFF)
+  set(WINE_ARCH win64)
+endif()
+
+# Declarations up to XP; anything newer than Windows 95 is looked up at run
+# time, which the import test enforces.
+add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0500 NOMINMAX)
+
+set(PRODUCT_FLAGS -Os -Wall -Wextra -fno-exceptions -fno-rtti -fno-threadsafe-statics
+    -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
+set(PRODUCT_LINK -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
+
+add_library(twpure STATIC ${PURE_SOURCES})
+target_include_directories(twpure PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(twpure PRIVATE ${PRODUCT_FLAGS})
+
+add_library(twglue STATIC ${GLUE_SOURCES})
+target_include_directories(twglue PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(twglue PRIVATE ${PRODUCT_FLAGS})
+target_link_libraries(twglue PUBLIC twpure)
+
+set(PRODUCT_LIBS kernel32 user32 gdi32 comctl32 advapi32 wsock32)
+
+file(GLOB PRODUCT_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/resources/*.rc)
+add_executable(TwainSetup WIN32 ${CMAKE_SOURCE_DIR}/core/main.cpp ${PRODUCT_RC})
+target_compile_options(TwainSetup PRIVATE ${PRODUCT_FLAGS})
+target_link_libraries(TwainSetup PRIVATE twglue ${PRODUCT_LIBS})
+# Subsystem version 4.0: Windows 95 refuses programs that ask for more.
+target_link_options(TwainSetup PRIVATE ${PRODUCT_LINK} -mwindows
+  -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
+  -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+
+# ---- tests ---------------------------------------------------------------
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+if(TW_PRODUCT_BUILD)
+  # Static checks of the shipped binaries.
+  add_test(NAME product.imports
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/win/check-imports.sh
+            ${CMAKE_OBJDUMP} ${CMAKE_SOURCE_DIR}/tests/win/imports-allowed.txt $<TARGET_FILE:TwainSetup>)
+  add_test(NAME product.pe-header
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/win/check-pe.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:TwainSetup>)
+  set_tests_properties(product.imports product.pe-header PROPERTIES LABELS "unit;static")
+endif()
+
+# Tests that run under Wine: one program holding the GoogleTest cases.
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES})
+target_link_libraries(win_tests PRIVATE twglue GTest::gtest_main ${PRODUCT_LIBS} setupapi)
+target_link_options(win_tests PRIVATE -static)
+target_compile_definitions(win_tests PRIVATE TW_PRODUCT_DIR="${TW_PRODUCT_DIR}")
+
+set(WINE_TESTS_ALLOWED OFF)
+if(WINE_ARCH STREQUAL "win64")
+  set(WINE_TESTS_ALLOWED ON)
+elseif(EXISTS /lib/ld-linux.so.2)
+  execute_process(COMMAND /lib/ld-linux.so.2 --version RESULT_VARIABLE ia32 OUTPUT_QUIET ERROR_QUIET)
+  if(ia32 EQUAL 0)
+    set(WINE_TESTS_ALLOWED ON)
+  endif()
+endif()
+
+if(WINE_TESTS_ALLOWED)
+  # Prefixes are shared by the tests of one run; the fixture stops their
+  # servers at the end so that nothing of Wine outlives the test run.
+  add_test(NAME wine.stop COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/stop-servers.sh ${CMAKE_BINARY_DIR}/wine)
+  set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine LABELS win)
+
+  function(wine_test name version)
+    add_test(NAME ${name} COMMAND ${WINE_RUN} --arch ${WINE_ARCH} --version ${version} ${ARGN})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS win TIMEOUT 600)
+  endfunction()
+
+  wine_test(${WINE_ARCH}.logic winxp $<TARGET_FILE:win_tests> --gtest_filter=-WinVersion.*)
+  # On NT 4.0 the program ends before any window: it must exit 0 at once
+  # (a page would wait for a user and run into the time limit).
+  wine_test(${WINE_ARCH}.program.nt40 nt40 $<TARGET_FILE:TwainSetup>)
+  set_tests_properties(${WINE_ARCH}.program.nt40 PROPERTIES TIMEOUT 120)
+
+  # The version classification on every emulated Windows.
+  set(VERSION_MATRIX win95=1400 win98=1410 winme=1490 nt40=2400 win2k=2500 winxp=2501
+      vista=2600 win7=2505 win10=2505)
+  if(WINE_ARCH STREQUAL "win64")
+    list(APPEND VERSION_MATRIX winxp64=2503 win2003=2504)
+  else()
+    list(APPEND VERSION_MATRIX win2003=2502)
+  endif()
+  foreach(pair ${VERSION_MATRIX})
+    string(REPLACE "=" ";" kv ${pair})
+    list(GET kv 0 ver)
+    list(GET kv 1 code)
+    wine_test(${WINE_ARCH}.version.${ver} ${ver} $<TARGET_FILE:win_tests> --gtest_filter=WinVersion.*)
+    set_tests_properties(${WINE_ARCH}.version.${ver} PROPERTIES ENVIRONMENT "EXPECTED_OSCODE=${code}")
+  endforeach()
+endif()

@@ -1,0 +1,55 @@
+#include "core/startup.h"
+
+#include <windows.h>
+#include <string.h>
+
+#include "core/libraries.h"
+#include "core/oscode.h"
+#include "core/text.h"
+#include "core/winver.h"
+#include "ui/wizard.h"
+
+namespace {
+
+// The program shows no message of its own when it ends early; a debugger or
+// a debug-output viewer still learns why.
+void reason(const char* text) { OutputDebugStringA(text); }
+
+}  // namespace
+
+int probeSystemDirectory(void) {
+    char systemDir[128];
+    char probePath[256];
+    UINT n = GetSystemDirectoryA(systemDir, sizeof systemDir);
+    if (n == 0 || n >= sizeof systemDir) return 0;
+    if (!pathJoin(probePath, systemDir, "TEST.T")) return 0;
+    HANDLE h = CreateFileA(probePath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    CloseHandle(h);
+    DeleteFileA(probePath);
+    return 1;
+}
+
+int runInstaller(InstallContext* ctx) {
+    memset(ctx, 0, sizeof *ctx);                       // 1
+    if (!probeSystemDirectory()) {                     // 2
+        reason("TwainSetup: the system folder is not writable\n");
+        return 0;
+    }
+    classifyWindows(ctx);                              // 3
+    if (ctx->osCode == OsNt4) {                        // 4
+        reason("TwainSetup: Windows NT 4.0 and older are not supported\n");
+        return 0;
+    }
+    if (runLanguagePage(ctx) < 0) return 0;            // 5
+    if (runModelPage(ctx) < 0) {                       // 6
+        // Stage 5 wrote the language library; nothing else will remove it.
+        deleteLanguageLibrary();
+        return 0;
+    }
+    loadLibraries(ctx);                                // 7
+    runMaintenanceFlow(ctx);                           // 8
+    unloadLibraries(ctx);                              // 9
+    return 0;                                          // 10
+}
