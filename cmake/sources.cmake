@@ -1,17 +1,10 @@
-# Pure logic: no <windows.h>, built natively (unit tests, fuzzers) and for
-# Windows (the product). Each module lists its files here.
-set(PURE_SOURCES
-  core/text.cpp
-  core/oscode.cpp
-  package/languages.cpp
-)
-
-# Win32 glue of the product, besides the entry point.
-set(GLUE_SOURCES
-  core/startup.cpp
-  core/winver.cpp
-  core/libraries.cpp
-  ui/wizard.cpp
-)
-list(TRANSFORM PURE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
-list(TRANSFORM GLUE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
+# Each module folder lists its files in its own sources.cmake:
+#   PURE_SOURCES  no <windows.h>; built natively (unit tests, fuzzers) and for Windows
+#   GLUE_SOURCES  Win32 glue of the product, besides the entry point
+set(PURE_SOURCES "")
+set(GLUE_SOURCES "")
+foreach(module core package operations ui)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${module}/sources.cmake)
+    include(${CMAKE_SOURCE_DIR}/${module}/sources.cmake)
+  endif()
+endforeach()

@@ -42,6 +42,13 @@ target_link_options(TwainSetup PRIVATE ${PRODUCT_LINK} -mwindows
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
   -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
 
+# Resources (string tables, templates, pictures, the embedded libraries) and
+# the driver-setup library.
+if(EXISTS ${CMAKE_SOURCE_DIR}/drvsetup/CMakeLists.txt)
+  add_subdirectory(drvsetup)
+endif()
+include(${CMAKE_SOURCE_DIR}/ui/resources/resources.cmake OPTIONAL)
+
 # ---- tests ---------------------------------------------------------------
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -1,0 +1,2 @@
+list(APPEND PURE_SOURCES
+  ${CMAKE_SOURCE_DIR}/package/languages.cpp)
