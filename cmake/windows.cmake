@@ -87,12 +87,25 @@ if(WINE_TESTS_ALLOWED)
   add_test(NAME wine.stop COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/stop-servers.sh ${CMAKE_BINARY_DIR}/wine)
   set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine LABELS win)
 
+  # wine_test(NAME VERSION PROGRAM ARGS...): run in the shared prefix of that
+  # emulated version. wine_test_fresh: in a throw-away copy of it, for tests
+  # that change the system's state.
   function(wine_test name version)
     add_test(NAME ${name} COMMAND ${WINE_RUN} --arch ${WINE_ARCH} --version ${version} ${ARGN})
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS win TIMEOUT 600)
   endfunction()
+  function(wine_test_fresh name version)
+    add_test(NAME ${name} COMMAND ${WINE_RUN} --arch ${WINE_ARCH} --version ${version} --fresh ${ARGN})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS win TIMEOUT 600)
+  endfunction()
 
-  wine_test(${WINE_ARCH}.logic winxp $<TARGET_FILE:win_tests> --gtest_filter=-WinVersion.*)
+  # Suites named V_* need a particular emulated Windows; each module registers
+  # them in tests/win/<module>.cmake. Everything else runs once, on XP.
+  wine_test(${WINE_ARCH}.logic winxp $<TARGET_FILE:win_tests> --gtest_filter=-WinVersion.*:V_*)
+  file(GLOB WIN_TEST_REGISTRATIONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cmake)
+  foreach(f ${WIN_TEST_REGISTRATIONS})
+    include(${f})
+  endforeach()
   # On NT 4.0 the program ends before any window: it must exit 0 at once
   # (a page would wait for a user and run into the time limit).
   wine_test(${WINE_ARCH}.program.nt40 nt40 $<TARGET_FILE:TwainSetup>)
