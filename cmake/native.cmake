@@ -35,6 +35,10 @@ if(FUZZ_SOURCES AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   endforeach()
 endif()
 
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/fuzz/CMakeLists.txt)
+  add_subdirectory(tests/fuzz)
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/scanner-sim/CMakeLists.txt)
   add_subdirectory(tools/scanner-sim)
 endif()

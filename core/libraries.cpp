@@ -85,6 +85,10 @@ void unloadLibraries(InstallContext* ctx) {
     if (isNtFamily(ctx->osCode)) {
         if (ctx->setupLibrary) FreeLibrary((HMODULE)ctx->setupLibrary);
         ctx->setupLibrary = NULL;
+        // The entries pointed into the freed library.
+        ctx->copyOemInfEntry = NULL;
+        ctx->updateDriverEntry = NULL;
+        ctx->addPrinterDriverEntry = NULL;
         if (systemFilePath(path, kSetupLibraryName)) DeleteFileA(path);
     }
     if (ctx->languageLibrary) FreeLibrary((HMODULE)ctx->languageLibrary);

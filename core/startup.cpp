@@ -7,6 +7,7 @@
 #include "core/oscode.h"
 #include "core/text.h"
 #include "core/winver.h"
+#include "ui/uitext.h"
 #include "ui/wizard.h"
 
 namespace {
@@ -42,6 +43,9 @@ int runInstaller(InstallContext* ctx) {
         reason("TwainSetup: Windows NT 4.0 and older are not supported\n");
         return 0;
     }
+    // Wide texts show every chosen language whatever the system's code page;
+    // the 9x family has only the ANSI calls.
+    useWideTexts(isNtFamily(ctx->osCode));
     if (runLanguagePage(ctx) < 0) return 0;            // 5
     if (runModelPage(ctx) < 0) {                       // 6
         // Stage 5 wrote the language library; nothing else will remove it.

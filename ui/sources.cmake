@@ -1,2 +1,10 @@
 list(APPEND GLUE_SOURCES
-  ${CMAKE_SOURCE_DIR}/ui/wizard.cpp)
+  ${CMAKE_SOURCE_DIR}/ui/wizard.cpp
+  ${CMAKE_SOURCE_DIR}/ui/uitext.cpp)
+# Scanner address prompt and network search; centring of dialogs.
+list(APPEND PURE_SOURCES
+  ${CMAKE_SOURCE_DIR}/ui/discovery.cpp
+  ${CMAKE_SOURCE_DIR}/ui/centre_math.cpp)
+list(APPEND GLUE_SOURCES
+  ${CMAKE_SOURCE_DIR}/ui/address.cpp
+  ${CMAKE_SOURCE_DIR}/ui/centre.cpp)

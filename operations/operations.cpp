@@ -1,0 +1,179 @@
+#include "operations/operations.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "core/libraries.h"
+#include "core/text.h"
+#include "operations/cleanup.h"
+#include "operations/clean_rules.h"
+#include "operations/settings.h"
+#include "package/package.h"
+#include "ui/address.h"
+
+namespace {
+
+volatile DWORD g_progressPause = 1000;
+
+// startWorker stores the thread handle right after the thread is created,
+// and the worker closes that handle when it ends; a worker that came to its
+// end at once (no page to wait for) could otherwise close nothing. So it
+// starts only once the handle is there, which is a moment at most.
+DWORD WINAPI workerEntry(LPVOID param) {
+    InstallContext* ctx = (InstallContext*)param;
+    void* volatile* slot = &ctx->workerThread;
+    for (int i = 0; i < 5000 && *slot == NULL; ++i) Sleep(1);
+    return (DWORD)runOperation(ctx);
+}
+
+void setButtonAvailable(HWND page, BOOL available) {
+    // The page may already be gone (a cancelled address prompt ends it): then
+    // there is no button and nothing to do.
+    HWND button = page ? GetDlgItem(page, ProgressButtonId) : NULL;
+    if (!button) return;
+    EnableWindow(button, available);
+    ShowWindow(button, available ? SW_SHOW : SW_HIDE);
+}
+
+int windowsFolder(char (&dir)[1024]) {
+    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir) {
+        dir[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+void setProgressPause(unsigned long milliseconds) { g_progressPause = milliseconds; }
+
+void* startWorker(void* page, InstallContext* ctx) {
+    ctx->progressWindow = page;
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(NULL, 0, workerEntry, ctx, 0, &threadId);
+    ctx->workerThread = thread;
+    return thread;
+}
+
+int runOperation(InstallContext* ctx) {
+    HWND page = (HWND)ctx->progressWindow;  // taken once; later steps use this value
+    setButtonAvailable(page, FALSE);
+    switch (ctx->mode) {
+    case ModeInstall: installDriver(ctx); break;
+    case ModeRemove: removeDriver(ctx); break;
+    case ModeUpgrade: upgradeDriver(ctx); break;
+    default: break;
+    }
+    setButtonAvailable(page, TRUE);
+    // Nobody waits for the worker: it closes its own handle.
+    HANDLE self = (HANDLE)ctx->workerThread;
+    ctx->workerThread = NULL;
+    if (self) CloseHandle(self);
+    if (page) SendMessageA(page, EndMessage, 0, 0);
+    return 0;
+}
+
+void reportProgress(InstallContext* ctx, int percent) {
+    HWND page = (HWND)ctx->progressWindow;
+    if (!page) return;
+    HMODULE module = (HMODULE)resourceModule();
+    if (!module) module = GetModuleHandleA(NULL);
+    char step[512];
+    if (LoadStringA(module, ProcessStepStringId, step, sizeof step) <= 0) step[0] = '\0';
+    char text[640];
+    textFormat(text, sizeof text, "%s (%d%%)...", step, percent);
+    SetDlgItemTextA(page, ProgressTextId, text);
+    SendDlgItemMessageA(page, ProgressBarId, PBM_SETPOS, (WPARAM)percent, 0);
+    Sleep(g_progressPause);
+}
+
+void installDriver(InstallContext* ctx) {
+    if (isDriverPresent(ctx)) {
+        ctx->mode = ModeUpgrade;
+        upgradeDriver(ctx);
+        return;
+    }
+    if (ctx->useNetwork == 1 && ctx->scannerAddress[0] == '\0') {
+        if (!promptScannerAddress(ctx)) {
+            // The page belongs to the user-interface thread and must end
+            // there: ask it to, and touch nothing else.
+            HWND page = (HWND)ctx->progressWindow;
+            if (page) SendMessageA(page, EndPageMessage, 0, 0);
+            return;
+        }
+    }
+    reportProgress(ctx, 20);
+    copyAndConfigure(ctx);
+    reportProgress(ctx, 40);
+    reportProgress(ctx, 60);
+    reportProgress(ctx, 100);
+}
+
+void upgradeDriver(InstallContext* ctx) {
+    reportProgress(ctx, 20);
+    copyDataSourceFiles(ctx);
+    reportProgress(ctx, 60);
+    reportProgress(ctx, 100);
+}
+
+void removeDriver(InstallContext* ctx) {
+    reportProgress(ctx, 100);
+    reportProgress(ctx, 80);
+    removeTargetDir(ctx);
+    reportProgress(ctx, 60);
+    removeOemInfFiles(ctx);
+    reportProgress(ctx, 20);
+    removeDevices(ctx);
+    reportProgress(ctx, 0);
+}
+
+int copyAndConfigure(InstallContext* ctx) {
+    if (ctx->useNetwork == 0) {
+        copyDataSourceFiles(ctx);
+    } else if (ctx->useNetwork == 1) {
+        copyDataSourceFiles(ctx);
+        writeScannerSettings(ctx);
+    }
+    return 1;
+}
+
+void copyDataSourceFiles(InstallContext* ctx) {
+    char windowsDir[1024];
+    if (!windowsFolder(windowsDir)) return;
+    // A missing or unsafe DestinationDirs entry leaves targetDir empty: then
+    // there is no folder of the model to create or fill.
+    if (!isUsableTargetDir(ctx->targetDir, windowsDir)) return;
+
+    char twainDir[1024];
+    if (pathJoin(twainDir, windowsDir, "TWAIN_32")) CreateDirectoryA(twainDir, NULL);
+    CreateDirectoryA(ctx->targetDir, NULL);
+
+    DataSourceList list;
+    listDataSourceFiles(ctx->infPath, ctx->modelNumber, &list);
+    if (list.length == 0) return;
+
+    char tempDir[1024];
+    readTempDirectory(tempDir, sizeof tempDir);
+
+    unsigned offset = 0;
+    const char* entry;
+    while ((entry = nextSectionEntry(&list, &offset)) != NULL) {
+        // An entry with a folder part or a drive would copy from or to a
+        // place outside the two folders.
+        if (!isBareFileName(entry)) continue;
+        deriveSettingsPath(ctx, entry, tempDir);
+        char source[1024];
+        char target[1024];
+        if (!pathJoin(source, ctx->sourceDir, entry) || !pathJoin(target, ctx->targetDir, entry)) continue;
+        CopyFileA(source, target, FALSE);
+    }
+}
+
+void removeTargetDir(InstallContext* ctx) {
+    char windowsDir[1024];
+    if (!windowsFolder(windowsDir)) return;
+    if (!isUsableTargetDir(ctx->targetDir, windowsDir)) return;
+    deleteMatchingFiles(ctx->targetDir, "*.*");
+    RemoveDirectoryA(ctx->targetDir);
+}

@@ -1,0 +1,543 @@
+// twdriver: drives the installer's dialogs from outside, for tests. It runs in
+// the same Wine prefix (or Windows session) as the program under test, finds
+// its dialogs by the control ids they hold, reads and sets their controls with
+// window messages, and prints what it sees, one fact a line, so that a test
+// script can compare or grep.
+//
+//   twdriver COMMAND [COMMAND...]      each argument is one command
+//   twdriver -f SCRIPT                 one command a line; '#' starts a comment
+//
+// Commands (ids are decimal control ids; times in milliseconds):
+//   wait IDS [TIMEOUT]        wait for a visible dialog holding every id of the
+//                             comma-separated list; it becomes the current one
+//   gone [TIMEOUT]            wait until the current dialog has closed
+//   caption                   "caption: TEXT"
+//   rect                      "rect: LEFT TOP RIGHT BOTTOM" (screen)
+//   text ID                   "text ID: TEXT"
+//   texts                     "control ID CLASS: TEXT" for every child
+//   state ID                  "state ID: visible=V enabled=E checked=C"
+//   list ID                   "list ID: count=N sel=S", then "item ID[i]: TEXT"
+//   waitcount ID N [TIMEOUT]  wait until list ID holds at least N entries
+//   select ID INDEX           select an entry of a list or combo box (and
+//                             notify the dialog as a click would)
+//   dblclick ID INDEX         select a list entry and report a double-click
+//   check ID                  click a radio button or check box
+//   press ID                  press a button (posted: the dialog may open a
+//                             modal dialog of its own)
+//   close                     the close box of the current dialog
+//   settext ID TEXT           set the text of an edit control
+//   field                     the IPv4 address field: position in the
+//                             dialog's client area, size, styles, focus
+//   address [A.B.C.D [TIMEOUT]]
+//                             "address: A.B.C.D" as the field's four parts
+//                             read (a blank part reads as nothing); with a
+//                             value, first wait (up to TIMEOUT) for it to show
+//   type address A.B.C.D      fill the four parts of the address field; a part
+//                             may be left blank ("10..0.5", "...")
+//   start PROGRAM [ARGS]      start a program (the rest of the line)
+//   waitexit [TIMEOUT]        wait for it to end: "exit: CODE"
+//   waitfile PATH [TIMEOUT]   wait until a file exists
+//   touch PATH                create an empty file (a signal to the test)
+//   sleep MS                  pause
+//   echo TEXT                 print TEXT
+//
+// A command that fails prints "error: ..." and ends the script with exit code
+// 1; a program it started is then ended too. Default timeout: 10000 ms.
+// Texts are read with the wide messages (ANSI list messages sent across
+// processes come back as UTF-16 under Wine) and printed as UTF-8.
+#include <windows.h>
+#include <commctrl.h>
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const DWORD kDefaultTimeout = 10000;
+const DWORD kPoll = 15;
+const UINT kSendTimeout = 5000;
+
+HWND g_dialog = NULL;
+PROCESS_INFORMATION g_child = {};
+bool g_haveChild = false;
+
+std::string utf8(const std::wstring& w) {
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), NULL, 0, NULL, NULL);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), (int)w.size(), &s[0], n, NULL, NULL);
+    return s;
+}
+
+std::wstring wide(const std::string& s) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), NULL, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.c_str(), (int)s.size(), &w[0], n);
+    return w;
+}
+
+void say(const std::string& line) {
+    fwrite(line.data(), 1, line.size(), stdout);
+    fputc('\n', stdout);
+    fflush(stdout);
+}
+
+// Reports a failed command; the script then ends with exit code 1.
+bool fail(const std::string& why) {
+    say("error: " + why);
+    return false;
+}
+
+LRESULT send(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, kSendTimeout, &result)) return -1;
+    return (LRESULT)result;
+}
+
+std::wstring windowText(HWND w) {
+    LRESULT n = send(w, WM_GETTEXTLENGTH, 0, 0);
+    if (n <= 0) return std::wstring();
+    std::vector<wchar_t> buf((size_t)n + 2, L'\0');
+    send(w, WM_GETTEXT, (WPARAM)buf.size(), (LPARAM)buf.data());
+    return std::wstring(buf.data());
+}
+
+std::wstring className(HWND w) {
+    wchar_t buf[128];
+    int n = GetClassNameW(w, buf, 128);
+    return std::wstring(buf, n > 0 ? (size_t)n : 0);
+}
+
+bool classIs(HWND w, const wchar_t* name) { return _wcsicmp(className(w).c_str(), name) == 0; }
+bool classHas(HWND w, const wchar_t* part) {
+    std::wstring c = className(w);
+    for (auto& ch : c) ch = (wchar_t)towlower(ch);
+    std::wstring p(part);
+    for (auto& ch : p) ch = (wchar_t)towlower(ch);
+    return c.find(p) != std::wstring::npos;
+}
+
+std::vector<int> parseIds(const std::string& list) {
+    std::vector<int> ids;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        std::string part = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (!part.empty()) ids.push_back(atoi(part.c_str()));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return ids;
+}
+
+struct FindDialog {
+    std::vector<int> ids;
+    HWND found;
+};
+
+BOOL CALLBACK findDialogProc(HWND w, LPARAM lp) {
+    FindDialog* f = (FindDialog*)lp;
+    if (!IsWindowVisible(w) || !classIs(w, L"#32770")) return TRUE;
+    for (int id : f->ids)
+        if (!GetDlgItem(w, id)) return TRUE;
+    f->found = w;
+    return FALSE;
+}
+
+HWND control(int id) { return g_dialog ? GetDlgItem(g_dialog, id) : NULL; }
+
+bool needDialog() {
+    if (g_dialog && IsWindow(g_dialog)) return true;
+    return fail("no current dialog (use wait first)");
+}
+
+HWND needControl(int id) {
+    if (!needDialog()) return NULL;
+    HWND c = control(id);
+    if (!c) fail("no control " + std::to_string(id));
+    return c;
+}
+
+DWORD timeoutArg(const std::vector<std::string>& a, size_t i) {
+    return a.size() > i ? (DWORD)strtoul(a[i].c_str(), NULL, 10) : kDefaultTimeout;
+}
+
+HWND addressField() {
+    return g_dialog ? FindWindowExW(g_dialog, NULL, L"SysIPAddress32", NULL) : NULL;
+}
+
+// The four part edits of the address field, left to right.
+std::vector<HWND> addressParts(HWND field) {
+    std::vector<HWND> parts;
+    for (HWND c = GetWindow(field, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (classIs(c, L"Edit")) parts.push_back(c);
+    for (size_t i = 1; i < parts.size(); ++i)
+        for (size_t j = i; j > 0; --j) {
+            RECT a, b;
+            GetWindowRect(parts[j - 1], &a);
+            GetWindowRect(parts[j], &b);
+            if (b.left < a.left) std::swap(parts[j - 1], parts[j]);
+        }
+    return parts;
+}
+
+std::vector<std::string> splitDots(const std::string& s) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (;;) {
+        size_t dot = s.find('.', start);
+        out.push_back(s.substr(start, dot == std::string::npos ? std::string::npos : dot - start));
+        if (dot == std::string::npos) break;
+        start = dot + 1;
+    }
+    return out;
+}
+
+bool hasFocus(HWND w) {
+    GUITHREADINFO gti;
+    memset(&gti, 0, sizeof gti);
+    gti.cbSize = sizeof gti;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, NULL), &gti) || !gti.hwndFocus) return false;
+    return gti.hwndFocus == w || IsChild(w, gti.hwndFocus);
+}
+
+std::string rest(const std::vector<std::string>& a, size_t from) {
+    std::string s;
+    for (size_t i = from; i < a.size(); ++i) {
+        if (i > from) s += ' ';
+        s += a[i];
+    }
+    return s;
+}
+
+bool run(const std::vector<std::string>& a, const std::string& line) {
+    const std::string& cmd = a[0];
+    auto need = [&](size_t n) {
+        if (a.size() >= n + 1) return true;
+        return fail("'" + cmd + "' needs " + std::to_string(n) + " argument(s)");
+    };
+
+    if (cmd == "wait") {
+        if (!need(1)) return false;
+        FindDialog f = {parseIds(a[1]), NULL};
+        DWORD limit = timeoutArg(a, 2), start = GetTickCount();
+        for (;;) {
+            f.found = NULL;
+            EnumWindows(findDialogProc, (LPARAM)&f);
+            if (f.found) break;
+            if (GetTickCount() - start >= limit) return fail("no dialog with ids " + a[1] + " within " + std::to_string(limit) + " ms");
+            Sleep(kPoll);
+        }
+        g_dialog = f.found;
+        say("dialog: " + a[1] + " ms=" + std::to_string(GetTickCount() - start));
+        return true;
+    }
+    if (cmd == "gone") {
+        if (!g_dialog) return fail("no current dialog");
+        DWORD limit = timeoutArg(a, 1), start = GetTickCount();
+        while (IsWindow(g_dialog) && IsWindowVisible(g_dialog)) {
+            if (GetTickCount() - start >= limit) return fail("dialog still open after " + std::to_string(limit) + " ms");
+            Sleep(kPoll);
+        }
+        g_dialog = NULL;
+        say("gone: ms=" + std::to_string(GetTickCount() - start));
+        return true;
+    }
+    if (cmd == "caption") {
+        if (!needDialog()) return false;
+        say("caption: " + utf8(windowText(g_dialog)));
+        return true;
+    }
+    if (cmd == "rect") {
+        if (!needDialog()) return false;
+        RECT r;
+        GetWindowRect(g_dialog, &r);
+        say("rect: " + std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+            std::to_string(r.bottom));
+        return true;
+    }
+    if (cmd == "text") {
+        if (!need(1)) return false;
+        HWND c = needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        say("text " + a[1] + ": " + utf8(windowText(c)));
+        return true;
+    }
+    if (cmd == "texts") {
+        if (!needDialog()) return false;
+        for (HWND c = GetWindow(g_dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            say("control " + std::to_string(GetDlgCtrlID(c)) + " " + utf8(className(c)) + ": " + utf8(windowText(c)));
+        return true;
+    }
+    if (cmd == "state") {
+        if (!need(1)) return false;
+        HWND c = needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        say("state " + a[1] + ": visible=" + std::to_string(IsWindowVisible(c) ? 1 : 0) +
+            " enabled=" + std::to_string(IsWindowEnabled(c) ? 1 : 0) +
+            " checked=" + std::to_string((int)send(c, BM_GETCHECK, 0, 0)));
+        return true;
+    }
+    if (cmd == "list") {
+        if (!need(1)) return false;
+        HWND c = needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        bool combo = classHas(c, L"combobox");
+        UINT getCount = combo ? CB_GETCOUNT : LB_GETCOUNT, getSel = combo ? CB_GETCURSEL : LB_GETCURSEL;
+        UINT getLen = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, getText = combo ? CB_GETLBTEXT : LB_GETTEXT;
+        LRESULT count = send(c, getCount, 0, 0);
+        say("list " + a[1] + ": count=" + std::to_string((long)count) + " sel=" + std::to_string((long)send(c, getSel, 0, 0)));
+        for (LRESULT i = 0; i < count; ++i) {
+            LRESULT n = send(c, getLen, (WPARAM)i, 0);
+            std::vector<wchar_t> buf(n > 0 ? (size_t)n + 2 : 2, L'\0');
+            send(c, getText, (WPARAM)i, (LPARAM)buf.data());
+            say("item " + a[1] + "[" + std::to_string((long)i) + "]: " + utf8(buf.data()));
+        }
+        return true;
+    }
+    if (cmd == "waitcount") {
+        if (!need(2)) return false;
+        HWND c = needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        LRESULT want = atol(a[2].c_str()), got = 0;
+        DWORD limit = timeoutArg(a, 3), start = GetTickCount();
+        while ((got = send(c, LB_GETCOUNT, 0, 0)) < want) {
+            if (GetTickCount() - start >= limit)
+                return fail("list " + a[1] + " has " + std::to_string((long)got) + " entries after " + std::to_string(limit) + " ms");
+            Sleep(kPoll);
+        }
+        say("count " + a[1] + ": " + std::to_string((long)got) + " ms=" + std::to_string(GetTickCount() - start));
+        return true;
+    }
+    if (cmd == "select" || cmd == "dblclick") {
+        if (!need(2)) return false;
+        int id = atoi(a[1].c_str());
+        HWND c = needControl(id);
+        if (!c) return false;
+        bool combo = classHas(c, L"combobox");
+        WPARAM index = (WPARAM)atol(a[2].c_str());
+        if (send(c, combo ? CB_SETCURSEL : LB_SETCURSEL, index, 0) == (combo ? CB_ERR : LB_ERR))
+            return fail("no entry " + a[2] + " in " + a[1]);
+        WORD code = cmd == "dblclick" ? (WORD)LBN_DBLCLK : (WORD)(combo ? CBN_SELCHANGE : LBN_SELCHANGE);
+        PostMessageW(g_dialog, WM_COMMAND, MAKEWPARAM(id, code), (LPARAM)c);
+        say(cmd + " " + a[1] + ": " + a[2]);
+        return true;
+    }
+    if (cmd == "check") {
+        if (!need(1)) return false;
+        HWND c = needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        send(c, BM_CLICK, 0, 0);
+        say("check " + a[1] + ": " + std::to_string((int)send(c, BM_GETCHECK, 0, 0)));
+        return true;
+    }
+    if (cmd == "press") {
+        if (!need(1)) return false;
+        int id = atoi(a[1].c_str());
+        HWND c = needControl(id);
+        if (!c) return false;
+        PostMessageW(g_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)c);
+        say("press " + a[1]);
+        return true;
+    }
+    if (cmd == "close") {
+        if (!needDialog()) return false;
+        PostMessageW(g_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        say("close");
+        return true;
+    }
+    if (cmd == "settext") {
+        if (!need(1)) return false;
+        HWND c = needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        std::wstring t = wide(rest(a, 2));
+        send(c, WM_SETTEXT, 0, (LPARAM)t.c_str());
+        say("settext " + a[1]);
+        return true;
+    }
+    if (cmd == "field") {
+        if (!needDialog()) return false;
+        HWND f = addressField();
+        if (!f) {
+            say("field: none");
+            return true;
+        }
+        RECT r;
+        GetWindowRect(f, &r);
+        MapWindowPoints(HWND_DESKTOP, g_dialog, (POINT*)&r, 2);
+        LONG style = GetWindowLongW(f, GWL_STYLE), ex = GetWindowLongW(f, GWL_EXSTYLE);
+        say("field: x=" + std::to_string(r.left) + " y=" + std::to_string(r.top) + " w=" +
+            std::to_string(r.right - r.left) + " h=" + std::to_string(r.bottom - r.top) +
+            " id=" + std::to_string(GetDlgCtrlID(f)) +
+            " child=" + std::to_string((style & WS_CHILD) ? 1 : 0) +
+            " group=" + std::to_string((style & WS_GROUP) ? 1 : 0) +
+            " tabstop=" + std::to_string((style & WS_TABSTOP) ? 1 : 0) +
+            " exstyle=" + std::to_string((long)ex) +
+            " visible=" + std::to_string(IsWindowVisible(f) ? 1 : 0) +
+            " focus=" + std::to_string(hasFocus(f) ? 1 : 0));
+        return true;
+    }
+    if (cmd == "address") {
+        if (!needDialog()) return false;
+        HWND f = addressField();
+        if (!f) return fail("no address field");
+        std::vector<HWND> parts = addressParts(f);
+        if (parts.size() != 4) return fail("address field has " + std::to_string(parts.size()) + " parts");
+        // With an expected value, give the dialog time to show it (a search
+        // that has just closed sets the field right after).
+        std::string want = a.size() > 1 ? a[1] : std::string();
+        DWORD limit = a.size() > 1 ? timeoutArg(a, 2) : 0, start = GetTickCount();
+        std::string s;
+        for (;;) {
+            s.clear();
+            for (size_t i = 0; i < 4; ++i) s += (i ? "." : "") + utf8(windowText(parts[i]));
+            if (s == want || GetTickCount() - start >= limit) break;
+            Sleep(kPoll);
+        }
+        say("address: " + s);
+        return true;
+    }
+    if (cmd == "type") {
+        if (!need(2) || a[1] != "address") return fail("usage: type address A.B.C.D");
+        if (!needDialog()) return false;
+        HWND f = addressField();
+        if (!f) return fail("no address field");
+        std::vector<HWND> parts = addressParts(f);
+        std::vector<std::string> values = splitDots(a[2]);
+        if (parts.size() != 4 || values.size() != 4) return fail("address needs four parts");
+        for (size_t i = 0; i < 4; ++i) {
+            std::wstring t = wide(values[i]);
+            send(parts[i], WM_SETTEXT, 0, (LPARAM)t.c_str());
+        }
+        say("type address: " + a[2]);
+        return true;
+    }
+    if (cmd == "start") {
+        if (!need(1)) return false;
+        std::wstring commandLine = wide(line.substr(line.find("start") + 6));
+        // The program writes to our own output, so that its lines and ours
+        // reach the test in one stream.
+        STARTUPINFOW si;
+        memset(&si, 0, sizeof si);
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError})
+            if (h && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        std::vector<wchar_t> buf(commandLine.begin(), commandLine.end());
+        buf.push_back(L'\0');
+        if (!CreateProcessW(NULL, buf.data(), NULL, NULL, TRUE, 0, NULL, NULL, &si, &g_child))
+            return fail("cannot start: " + std::to_string(GetLastError()));
+        g_haveChild = true;
+        say("started");
+        return true;
+    }
+    if (cmd == "waitexit") {
+        if (!g_haveChild) return fail("nothing started");
+        DWORD limit = timeoutArg(a, 1);
+        if (WaitForSingleObject(g_child.hProcess, limit) != WAIT_OBJECT_0)
+            return fail("program still running after " + std::to_string(limit) + " ms");
+        DWORD code = 0;
+        GetExitCodeProcess(g_child.hProcess, &code);
+        CloseHandle(g_child.hProcess);
+        CloseHandle(g_child.hThread);
+        g_haveChild = false;
+        say("exit: " + std::to_string((long)code));
+        return true;
+    }
+    if (cmd == "waitfile") {
+        if (!need(1)) return false;
+        std::wstring path = wide(a[1]);
+        DWORD limit = timeoutArg(a, 2), start = GetTickCount();
+        while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (GetTickCount() - start >= limit) return fail("no file " + a[1] + " after " + std::to_string(limit) + " ms");
+            Sleep(kPoll);
+        }
+        say("file: " + a[1]);
+        return true;
+    }
+    if (cmd == "touch") {
+        if (!need(1)) return false;
+        std::wstring path = wide(a[1]);
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h == INVALID_HANDLE_VALUE) return fail("cannot create " + a[1]);
+        CloseHandle(h);
+        return true;
+    }
+    if (cmd == "sleep") {
+        if (!need(1)) return false;
+        Sleep((DWORD)strtoul(a[1].c_str(), NULL, 10));
+        return true;
+    }
+    if (cmd == "echo") {
+        say(rest(a, 1));
+        return true;
+    }
+    return fail("unknown command '" + cmd + "'");
+}
+
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> w;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) w.push_back(line.substr(start, i - start));
+    }
+    return w;
+}
+
+std::vector<std::string> readScript(const char* path, bool* ok) {
+    std::vector<std::string> lines;
+    FILE* f = fopen(path, "rb");
+    *ok = f != NULL;
+    if (!f) return lines;
+    char buf[4096];
+    while (fgets(buf, sizeof buf, f)) {
+        std::string s(buf);
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        lines.push_back(s);
+    }
+    fclose(f);
+    return lines;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);  // "\n" line ends, as a test script expects
+    std::vector<std::string> script;
+    if (argc == 3 && strcmp(argv[1], "-f") == 0) {
+        bool ok;
+        script = readScript(argv[2], &ok);
+        if (!ok) {
+            say("error: cannot read " + std::string(argv[2]));
+            return 2;
+        }
+    } else {
+        for (int i = 1; i < argc; ++i) script.push_back(argv[i]);
+    }
+    for (const std::string& line : script) {
+        std::vector<std::string> w = words(line);
+        if (w.empty() || w[0][0] == '#') continue;
+        if (!run(w, line)) {
+            if (g_haveChild) {  // ours: started by this script
+                TerminateProcess(g_child.hProcess, 99);
+                CloseHandle(g_child.hProcess);
+                CloseHandle(g_child.hThread);
+            }
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,342 @@
+// The scanner-address prompt: the address dialog (template 105) with its IPv4
+// field, and the search dialog (template 106) that broadcasts one discovery
+// request and lists every scanner that echoes it. Both run modally on the
+// thread that calls promptScannerAddress: the install worker.
+#include "ui/address.h"
+
+#include <windows.h>
+#include <winsock.h>
+#include <commctrl.h>
+#include <string.h>
+
+#include "core/text.h"
+#include "package/package.h"
+#include "ui/centre.h"
+#include "ui/discovery.h"
+#include "ui/uitext.h"
+#include "ui/wizard.h"
+
+namespace {
+
+// Control ids of the two templates.
+enum {
+    IdPromptText = 1001,
+    IdSearchButton = 1003,
+    IdFoundList = 1004,
+};
+
+// String ids of their texts.
+enum {
+    StrSearchTitle = 20,
+    StrAddressTitle = 21,
+    StrPromptText = 22,
+    StrSearch = 25,
+    StrCancel = 44,
+    StrOk = 45,
+};
+
+// The search socket's read notification, posted to the search dialog.
+const UINT kSocketMessage = WM_USER + 155;
+
+// Where the address field goes, in pixels of the dialog's client area. The
+// Arabic templates are mirrored, so the field moves to the right there.
+const LanguageId kArabic = 71;
+const int kFieldLeft = 25;
+const int kFieldLeftArabic = 110;
+const int kFieldTop = 40;
+const int kFieldWidth = 200;
+const int kFieldHeight = 20;
+
+// A host with more addresses than this is judged on its first ones.
+const int kMaxHostAddresses = 16;
+
+// Bursts of a few hundred replies overflow the default receive buffer and
+// lose datagrams; a larger one keeps them. Refused or capped by the system,
+// it is only a wish.
+const int kReceiveBufferBytes = 1 << 20;
+
+// ---- search state: one search at a time, process-wide ---------------------
+
+struct SearchState {
+    SOCKET socket;                        // INVALID_SOCKET when none is open
+    int libraryStarted;                   // WSAStartup succeeded and is not yet undone
+    char localAddressText[AddressTextCap];  // what replies must echo
+};
+
+SearchState g_search = {INVALID_SOCKET, 0, ""};
+
+// Closes the socket and releases the socket library, each at most once.
+void endSearch(void) {
+    if (g_search.socket != INVALID_SOCKET) {
+        closesocket(g_search.socket);
+        g_search.socket = INVALID_SOCKET;
+    }
+    if (g_search.libraryStarted) {
+        WSACleanup();
+        g_search.libraryStarted = 0;
+    }
+}
+
+// This host's address text, from the addresses its own name resolves to.
+int findLocalAddressText(char* out, size_t cap) {
+    char name[256];
+    if (gethostname(name, 255) != 0) return 0;
+    name[255] = '\0';
+    struct hostent* host = gethostbyname(name);
+    if (!host || host->h_addrtype != AF_INET || host->h_length != 4 || !host->h_addr_list) return 0;
+    Ipv4Bytes addresses[kMaxHostAddresses];
+    size_t count = 0;
+    while (count < (size_t)kMaxHostAddresses && host->h_addr_list[count]) {
+        memcpy(addresses[count].b, host->h_addr_list[count], 4);
+        ++count;
+    }
+    return chooseLocalAddressText(out, cap, addresses, count);
+}
+
+// Opens the socket, binds the reply port and sends the one request. Every
+// failure leaves the dialog open with an empty list: the user can still end
+// it. Nothing is reported.
+void startSearch(HWND dlg, const AddressPromptRecord* rec) {
+    endSearch();  // a search left over would hold the port
+    g_search.localAddressText[0] = '\0';
+
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
+    g_search.libraryStarted = 1;
+
+    g_search.socket = socket(AF_INET, SOCK_DGRAM, 0);
+    if (g_search.socket == INVALID_SOCKET) {
+        endSearch();
+        return;
+    }
+    int on = 1;
+    setsockopt(g_search.socket, SOL_SOCKET, SO_BROADCAST, (const char*)&on, sizeof on);
+    int receiveBuffer = kReceiveBufferBytes;
+    setsockopt(g_search.socket, SOL_SOCKET, SO_RCVBUF, (const char*)&receiveBuffer, sizeof receiveBuffer);
+
+    struct sockaddr_in to;
+    memset(&to, 0, sizeof to);
+    to.sin_family = AF_INET;
+    to.sin_port = htons(DiscoveryRequestPort);
+    to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+
+    struct sockaddr_in local;
+    memset(&local, 0, sizeof local);
+    local.sin_family = AF_INET;
+    local.sin_port = htons(DiscoveryReplyPort);
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    // When the port is taken the request still goes out, from a port the
+    // system picks; no reply can reach us then, and the list stays empty.
+    // A failed notification request (WSAEWOULDBLOCK is none) is passed over
+    // the same way.
+    if (bind(g_search.socket, (const struct sockaddr*)&local, sizeof local) == 0)
+        WSAAsyncSelect(g_search.socket, dlg, kSocketMessage, FD_READ);
+
+    if (!findLocalAddressText(g_search.localAddressText, sizeof g_search.localAddressText)) {
+        endSearch();
+        return;
+    }
+    char request[DiscoveryRequestMax];
+    size_t length = buildDiscoveryRequest(request, sizeof request, rec->productId, g_search.localAddressText);
+    if (length == 0 ||
+        sendto(g_search.socket, request, (int)length, 0, (const struct sockaddr*)&to, sizeof to) != (int)length)
+        endSearch();
+}
+
+// One datagram per notification: the socket posts the next notification when
+// another datagram waits after this read.
+void readReply(HWND dlg) {
+    if (g_search.socket == INVALID_SOCKET) return;  // a notification left over from a closed socket
+    char buffer[DiscoveryReadMax + 1];
+    struct sockaddr_in from;
+    int fromLength = sizeof from;
+    memset(&from, 0, sizeof from);
+    int n = recvfrom(g_search.socket, buffer, DiscoveryReadMax, 0, (struct sockaddr*)&from, &fromLength);
+    // Windows reports a datagram longer than the buffer as an error, having
+    // filled the buffer with its first part: that part is what is judged.
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEMSGSIZE) n = DiscoveryReadMax;
+    if (n == SOCKET_ERROR || fromLength < (int)sizeof from || from.sin_family != AF_INET) return;
+    if (!isDiscoveryReply(buffer, n, g_search.localAddressText)) return;
+
+    Ipv4Bytes source;
+    memcpy(source.b, &from.sin_addr, 4);
+    char text[AddressTextCap];
+    if (!formatAddressText(text, sizeof text, source)) return;
+    // The list is sorted, so position 0 is the first entry in text order,
+    // whichever arrived last.
+    SendDlgItemMessageA(dlg, IdFoundList, LB_ADDSTRING, 0, (LPARAM)text);
+    SendDlgItemMessageA(dlg, IdFoundList, LB_SETCURSEL, 0, 0);
+}
+
+// The selected entry, if any, becomes the record's address text.
+void takeSelectedEntry(HWND dlg, AddressPromptRecord* rec) {
+    LRESULT sel = SendDlgItemMessageA(dlg, IdFoundList, LB_GETCURSEL, 0, 0);
+    if (sel == LB_ERR) return;
+    LRESULT length = SendDlgItemMessageA(dlg, IdFoundList, LB_GETTEXTLEN, (WPARAM)sel, 0);
+    char text[256];
+    if (length == LB_ERR || length >= (LRESULT)sizeof text) return;
+    if (SendDlgItemMessageA(dlg, IdFoundList, LB_GETTEXT, (WPARAM)sel, (LPARAM)text) == LB_ERR) return;
+    textCopy(rec->addressText, text);
+}
+
+AddressPromptRecord* dialogRecord(HWND dlg) { return (AddressPromptRecord*)GetWindowLongPtrA(dlg, DWLP_USER); }
+
+INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+        centreWindow(dlg);
+        HMODULE module = localisedModule();
+        setWindowTextFromTable(dlg, module, StrSearchTitle);
+        setItemText(dlg, IDOK, module, StrOk);
+        setItemText(dlg, IDCANCEL, module, StrCancel);
+        startSearch(dlg, (const AddressPromptRecord*)lParam);
+        return TRUE;
+    }
+    case WM_COMMAND: {
+        AddressPromptRecord* rec = dialogRecord(dlg);
+        WORD id = LOWORD(wParam);
+        if (id == IDOK || (id == IdFoundList && HIWORD(wParam) == LBN_DBLCLK)) {
+            if (rec) takeSelectedEntry(dlg, rec);
+            endSearch();
+            EndDialog(dlg, IDOK);
+            return TRUE;
+        }
+        if (id == IDCANCEL) {  // also Escape and the close box
+            endSearch();
+            EndDialog(dlg, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_DESTROY:
+        endSearch();  // a dialog ended any other way must not keep the port
+        return FALSE;
+    default:
+        if (msg == kSocketMessage) {
+            if (WSAGETSELECTEVENT(lParam) == FD_READ) readReply(dlg);
+            return TRUE;
+        }
+        return FALSE;
+    }
+}
+
+// ---- address dialog -------------------------------------------------------
+
+// The address field while its dialog is open.
+HWND g_addressField = NULL;
+
+typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
+
+// Registers the class of the address field. Looked up at run time: the
+// common controls of Windows 95 without a later Internet Explorer lack the
+// call and the class.
+int registerAddressFieldClass(void) {
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    if (!comctl) comctl = LoadLibraryA("comctl32.dll");  // kept for the run: the class lives in it
+    if (!comctl) return 0;
+    InitCommonControlsExFn init = (InitCommonControlsExFn)(void*)GetProcAddress(comctl, "InitCommonControlsEx");
+    if (!init) return 0;
+    INITCOMMONCONTROLSEX icc;
+    icc.dwSize = sizeof icc;
+    icc.dwICC = ICC_INTERNET_CLASSES;
+    return init(&icc) != FALSE;
+}
+
+void createAddressField(HWND dlg, const AddressPromptRecord* rec) {
+    int left = rec->languageId == kArabic ? kFieldLeftArabic : kFieldLeft;
+    // Control id 0: the field's own notifications must never read as OK,
+    // Cancel or Search, which are told apart by id alone.
+    g_addressField = CreateWindowExA(0, "SysIPAddress32", "svrIPEdit1", WS_CHILD | WS_GROUP | WS_TABSTOP, left,
+                                     kFieldTop, kFieldWidth, kFieldHeight, dlg, NULL, GetModuleHandleA(NULL), NULL);
+    if (!g_addressField) return;
+    ShowWindow(g_addressField, SW_SHOW);
+    SetFocus(g_addressField);
+}
+
+// OK: the field's address, unless its first field is 0 (which a blank field
+// reads as): then the text stays as it was, empty or what a search chose.
+void takeFieldAddress(AddressPromptRecord* rec) {
+    if (!g_addressField) return;
+    DWORD value = 0;
+    SendMessageA(g_addressField, IPM_GETADDRESS, 0, (LPARAM)&value);
+    if (FIRST_IPADDRESS(value) == 0) return;
+    textFormat(rec->addressText, sizeof rec->addressText, "%d.%d.%d.%d", (int)FIRST_IPADDRESS(value),
+               (int)SECOND_IPADDRESS(value), (int)THIRD_IPADDRESS(value), (int)FOURTH_IPADDRESS(value));
+}
+
+void runSearch(HWND dlg, AddressPromptRecord* rec) {
+    rec->addressText[0] = '\0';
+    runDialog(localisedModule(), SearchDialogId, dlg, searchDialogProc, (LPARAM)rec);
+    if (rec->addressText[0] != '\0' && g_addressField)
+        SendMessageA(g_addressField, IPM_SETADDRESS, 0, (LPARAM)addressToHostOrder(rec->addressText));
+}
+
+INT_PTR CALLBACK addressDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        const AddressPromptRecord* rec = (const AddressPromptRecord*)lParam;
+        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+        HMODULE module = localisedModule();
+        setWindowTextFromTable(dlg, module, StrAddressTitle);
+        setItemText(dlg, IdSearchButton, module, StrSearch);
+        setItemText(dlg, IDOK, module, StrOk);
+        setItemText(dlg, IDCANCEL, module, StrCancel);
+        setItemText(dlg, IdPromptText, module, StrPromptText);
+        centreWindow(dlg);
+        g_addressField = NULL;
+        if (registerAddressFieldClass()) createAddressField(dlg, rec);
+        // The focus is placed already (in the address field when it exists).
+        return FALSE;
+    }
+    case WM_COMMAND: {
+        AddressPromptRecord* rec = dialogRecord(dlg);
+        if (!rec) return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            takeFieldAddress(rec);
+            EndDialog(dlg, 1);
+            return TRUE;
+        case IDCANCEL:  // also Escape
+            EndDialog(dlg, 0);
+            return TRUE;
+        case IdSearchButton:
+            runSearch(dlg, rec);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_DESTROY:
+        g_addressField = NULL;
+        return FALSE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int promptScannerAddress(InstallContext* ctx) {
+    readHardwareId(ctx, 1);
+    AddressPromptRecord rec;
+    memset(&rec, 0, sizeof rec);
+    rec.productId = deriveProductId(ctx);
+    rec.addressText[0] = '\0';
+    rec.languageId = ctx->languageId;
+    INT_PTR result = runDialog(localisedModule(), AddressDialogId, (HWND)ctx->progressWindow, addressDialogProc,
+                               (LPARAM)&rec);
+    // Only OK counts: a dialog that could not be shown (-1) is no consent to
+    // an empty address.
+    if (result != 1) return 0;
+    textCopy(ctx->scannerAddress, rec.addressText);
+    return 1;
+}
+
+uint32_t addressToHostOrder(const char* text) {
+    // Parsers differ on the empty text (0 on some Windows versions, all ones
+    // on others); it is no address, so it reads as one the parser rejects.
+    if (!text || text[0] == '\0') return 0xFFFFFFFFu;
+    unsigned long network = inet_addr(text);
+    unsigned char b[4];
+    memcpy(b, &network, 4);  // first field in the first byte
+    return ((uint32_t)b[0] << 24) | ((uint32_t)b[1] << 16) | ((uint32_t)b[2] << 8) | (uint32_t)b[3];
+}

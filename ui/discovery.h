@@ -1,0 +1,52 @@
+// The scanner search's wire format, without any socket: the request the
+// installer broadcasts, the reply it accepts, and the address text that ties
+// the two together. The search dialog (ui/address.cpp) does the sending.
+//
+// Request: the product id in decimal immediately followed by this host's
+// dotted address, e.g. product 4660 from 192.0.2.7 is the 13 bytes
+// "4660192.0.2.7": no separator, no length, no NUL. A scanner answers by
+// echoing the address text back to port 4569; the scanner's own address is the
+// reply's source address, never part of its payload.
+#ifndef UI_DISCOVERY_H
+#define UI_DISCOVERY_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+enum {
+    DiscoveryRequestPort = 4568,  // where scanners listen (the request's destination)
+    DiscoveryReplyPort = 4569,    // where the installer listens, and sends from
+    DiscoveryRequestMax = 20,     // 5 digits of product id + 15 of address
+    DiscoveryReadMax = 255,       // bytes of a datagram that are looked at
+    AddressTextCap = 16,          // "255.255.255.255" and its NUL
+};
+
+// One IPv4 address as it travels: four bytes, first field first.
+struct Ipv4Bytes {
+    unsigned char b[4];
+};
+
+// "%d.%d.%d.%d", first byte first, into a buffer of at least AddressTextCap.
+// Returns 1, or 0 (and an empty text when cap allows) when it does not fit.
+int formatAddressText(char* out, size_t cap, const Ipv4Bytes& address);
+
+// The address text the request carries and the replies must echo, chosen from
+// the addresses this host's own name resolves to, in the resolver's order: the
+// first one, unless it is a loopback address (127.x.x.x, which many systems
+// map their own name to): then the first address of the list that is not a
+// loopback address, when there is one. Returns 0 for an empty list.
+int chooseLocalAddressText(char* out, size_t cap, const Ipv4Bytes* addresses, size_t count);
+
+// Writes the request for productId and localAddressText into out (no NUL is
+// part of it) and returns its length; 0 when it would be longer than
+// DiscoveryRequestMax, which a dotted address of at most 15 characters never
+// makes it, or when out is too small.
+size_t buildDiscoveryRequest(char* out, size_t cap, uint16_t productId, const char* localAddressText);
+
+// Whether a received datagram is a reply to our request: its payload, read up
+// to its first NUL (or whole when there is none) and never beyond
+// DiscoveryReadMax bytes, equals localAddressText exactly. A negative length
+// (a failed read) reads as an empty payload, which never matches.
+int isDiscoveryReply(const char* data, long length, const char* localAddressText);
+
+#endif

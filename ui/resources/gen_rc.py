@@ -1,0 +1,267 @@
+#!/usr/bin/env python3
+"""Writes the installer's resource scripts (.rc) from the shared sources.
+
+Sources: the string tables (lang/<FOLDER>.txt, one UTF-8 file per language),
+the dialog templates (dialogs.json, one description for all languages) and the
+language table of package/languages.cpp (folder, LanguageId, library id,
+Windows language).
+
+    gen_rc.py library FOLDER --out F.rc --bitmap B --icon I --payload DrvSetup.dll
+        a language library: that language's strings and templates, the header
+        picture, the icon and the driver-setup payload
+    gen_rc.py program --out F.rc --bitmap B --icon I --payload DrvSetup.dll \
+                      --library-dir DIR
+        the program: all 25 languages side by side, the picture, the icon, the
+        driver-setup payload and the 25 libraries (DIR/lang_<FOLDER>.dll)
+
+Texts reach windres as wide strings made of ASCII only (every other character
+as a \\xHHHH escape), so the result does not depend on the code page windres
+assumes for its input. The build fails here, not at run time, when the
+sources disagree: a language whose ids differ from English, a table row
+without a string file, a layout naming a control that does not exist.
+"""
+import argparse
+import json
+import os
+import re
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+
+TABLE_ROW = re.compile(r'\{\s*"([A-Z_]+)"\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*\}')
+HEADER_LANGUAGE = re.compile(r'Windows language (\d+)')
+
+
+class SourceError(Exception):
+    pass
+
+
+def read_language_table(path):
+    """Rows of package/languages.cpp: (folder, LanguageId, library id, Windows language)."""
+    with open(path, encoding='utf-8') as f:
+        rows = [(m.group(1), int(m.group(2)), int(m.group(3)), int(m.group(4)))
+                for m in TABLE_ROW.finditer(f.read())]
+    if len(rows) != 25:
+        raise SourceError('%s: expected 25 language rows, found %d' % (path, len(rows)))
+    return rows
+
+
+def unescape(text):
+    """The string files write a line feed as the two characters \\n."""
+    return text.replace('\\n', '\n')
+
+
+def read_strings(path):
+    """Returns ({id: text}, Windows language named in the file's header or None)."""
+    strings, header_language = {}, None
+    with open(path, encoding='utf-8', newline='') as f:
+        for number, line in enumerate(f, 1):
+            line = line.rstrip('\r\n')
+            if not line:
+                continue
+            if line.startswith('#'):
+                m = HEADER_LANGUAGE.search(line)
+                if m and header_language is None:
+                    header_language = int(m.group(1))
+                continue
+            key, tab, text = line.partition('\t')
+            if not tab or not key.isdigit():
+                raise SourceError('%s:%d: expected "id<TAB>text"' % (path, number))
+            ident = int(key)
+            if ident in strings:
+                raise SourceError('%s:%d: id %d twice' % (path, number, ident))
+            strings[ident] = unescape(text)
+    return strings, header_language
+
+
+def rc_wide(text):
+    """A wide rc string literal holding only ASCII characters."""
+    out = ['L"']
+    for ch in text:
+        code = ord(ch)
+        if ch == '"':
+            out.append('""')
+        elif ch == '\\':
+            out.append('\\\\')
+        elif ch == '\n':
+            out.append('\\n')
+        elif 0x20 <= code <= 0x7e:
+            out.append(ch)
+        elif code > 0xffff:
+            raise SourceError('character U+%X outside the basic plane' % code)
+        else:
+            out.append('\\x%04x' % code)
+    out.append('"')
+    return ''.join(out)
+
+
+def rc_narrow(text):
+    """Template placeholders and file names are plain ASCII."""
+    if any(ord(c) < 0x20 or ord(c) > 0x7e for c in text):
+        raise SourceError('template text %r is not plain ASCII' % text)
+    return '"' + text.replace('"', '""') + '"'
+
+
+def rc_path(path):
+    return rc_narrow(os.path.abspath(path).replace('\\', '/'))
+
+
+def flags(names):
+    return ' | '.join(names) if names else '0'
+
+
+def load_dialogs(path):
+    with open(path, encoding='utf-8') as f:
+        data = json.load(f)
+    # Every layout must name existing dialogs and controls: a typo would
+    # otherwise leave a language silently on the common layout.
+    by_id = {d['id']: d for d in data['dialogs']}
+    for folder, layout in data['layouts'].items():
+        for key, change in layout.get('dialogs', {}).items():
+            dialog = by_id.get(int(key))
+            if dialog is None:
+                raise SourceError('layout %s: no dialog %s' % (folder, key))
+            ids = {c['id'] for c in dialog['controls']}
+            for cid, at in change.get('controls', {}).items():
+                if int(cid) not in ids:
+                    raise SourceError('layout %s, dialog %s: no control %s' % (folder, key, cid))
+                if len(at) != 4:
+                    raise SourceError('layout %s, dialog %s, control %s: need x, y, w, h' % (folder, key, cid))
+    for d in data['dialogs']:
+        for c in d['controls']:
+            if c['kind'] not in data['kinds']:
+                raise SourceError('dialog %d: unknown kind %s' % (d['id'], c['kind']))
+    return data
+
+
+def dialog_text(data, dialog, folder):
+    """One DIALOG or DIALOGEX statement of `dialog` in the layout of `folder`."""
+    layout = data['layouts'].get(folder, {})
+    change = layout.get('dialogs', {}).get(str(dialog['id']), {})
+    rtl = layout.get('right_to_left', False)
+    extended = dialog.get('extended', False) or layout.get('extended', False)
+    face, points = layout.get('font', data['font'])
+    width, height = change.get('size', dialog['size'])
+    moved = change.get('controls', {})
+
+    lines = ['%d %s 0, 0, %d, %d' % (dialog['id'], 'DIALOGEX' if extended else 'DIALOG', width, height),
+             'STYLE ' + flags(data['frames'][dialog['frame']])]
+    if extended and layout.get('dialog_exstyle'):
+        lines.append('EXSTYLE ' + flags(layout['dialog_exstyle']))
+    if 'caption' in dialog:
+        lines.append('CAPTION ' + rc_narrow(dialog['caption']))
+    if extended:
+        ex = data['extended_font']
+        lines.append('FONT %d, %s, %d, %d, 0x%x' % (points, rc_narrow(face), ex['weight'], ex['italic'], ex['charset']))
+    else:
+        lines.append('FONT %d, %s' % (points, rc_narrow(face)))
+    lines.append('BEGIN')
+    for control in dialog['controls']:
+        kind = data['kinds'][control['kind']]
+        style = ['WS_CHILD'] + (kind.get('rtl_style', kind['style']) if rtl else kind['style'])
+        # windres makes every CONTROL visible unless told otherwise.
+        style += ['NOT WS_VISIBLE'] if control.get('hidden') else ['WS_VISIBLE']
+        x, y, w, h = moved.get(str(control['id']), control['at'])
+        statement = '  CONTROL %s, %d, %s, %s, %d, %d, %d, %d' % (
+            rc_narrow(control['text']), control['id'], kind['class'], flags(style), x, y, w, h)
+        if extended:
+            statement += ', ' + flags(kind.get('rtl_exstyle', []) if rtl else [])
+        lines.append(statement)
+    lines.append('END')
+    return '\n'.join(lines)
+
+
+def language_block(sources, data, row):
+    """Strings and templates of one language, under its LANGUAGE statement."""
+    folder, _, _, windows_language = row
+    strings = sources['strings'][folder]
+    primary, sub = windows_language & 0x3ff, windows_language >> 10
+    out = ['// %s, Windows language %d' % (folder, windows_language),
+           'LANGUAGE 0x%02x, 0x%02x' % (primary, sub),
+           'STRINGTABLE',
+           'BEGIN']
+    out += ['  %d, %s' % (ident, rc_wide(strings[ident])) for ident in sorted(strings)]
+    out.append('END')
+    out.append('')
+    for dialog in data['dialogs']:
+        out.append(dialog_text(data, dialog, folder))
+        out.append('')
+    return '\n'.join(out)
+
+
+def held_once(args, bitmap):
+    """Resources of which a module holds one copy, found whatever the language."""
+    return '\n'.join([
+        '// One copy each, language neutral.',
+        'LANGUAGE 0, 0',
+        '108 BITMAP %s' % rc_path(bitmap),
+        '101 ICON %s' % rc_path(args.icon),
+        '104 DLLRESOURCE %s' % rc_path(args.payload),
+        ''])
+
+
+def load_sources(args):
+    rows = read_language_table(args.table)
+    english, _ = read_strings(os.path.join(args.lang_dir, 'ENGLISH.txt'))
+    strings = {}
+    for folder, _, _, windows_language in rows:
+        path = os.path.join(args.lang_dir, folder + '.txt')
+        if not os.path.exists(path):
+            raise SourceError('no string file for %s (%s)' % (folder, path))
+        table, header_language = read_strings(path)
+        if header_language is not None and header_language != windows_language:
+            raise SourceError('%s names Windows language %d, the table %d' % (path, header_language, windows_language))
+        if set(table) != set(english):
+            missing = sorted(set(english) - set(table))
+            extra = sorted(set(table) - set(english))
+            raise SourceError('%s: ids differ from English (missing %s, extra %s)' % (path, missing, extra))
+        strings[folder] = table
+    return {'rows': rows, 'strings': strings}
+
+
+def write(path, text):
+    with open(path, 'w', encoding='ascii', newline='\n') as f:
+        f.write(text)
+
+
+def main(argv):
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument('what', choices=['library', 'program'])
+    p.add_argument('folder', nargs='?', help='language folder (library only)')
+    p.add_argument('--out', required=True)
+    p.add_argument('--bitmap', required=True, help='header picture (the Arabic one for ARABIC)')
+    p.add_argument('--icon', required=True)
+    p.add_argument('--payload', required=True, help='the driver-setup library')
+    p.add_argument('--library-dir', help='folder of lang_<FOLDER>.dll (program only)')
+    p.add_argument('--dialogs', default=os.path.join(HERE, 'dialogs.json'))
+    p.add_argument('--lang-dir', default=os.path.join(HERE, 'lang'))
+    p.add_argument('--table', default=os.path.join(ROOT, 'package', 'languages.cpp'))
+    args = p.parse_args(argv)
+
+    try:
+        sources = load_sources(args)
+        data = load_dialogs(args.dialogs)
+        head = '// Generated by ui/resources/gen_rc.py; edit the sources, not this file.\n' \
+               '#include <windows.h>\n#include <commctrl.h>\n\n'
+        if args.what == 'library':
+            rows = [r for r in sources['rows'] if r[0] == args.folder]
+            if not rows:
+                raise SourceError('%s is not in the language table' % args.folder)
+            body = language_block(sources, data, rows[0]) + '\n' + held_once(args, args.bitmap)
+        else:
+            if not args.library_dir:
+                raise SourceError('program needs --library-dir')
+            blocks = [language_block(sources, data, row) for row in sources['rows']]
+            libraries = ['%d LANGUAGERC %s' % (library_id, rc_path(os.path.join(args.library_dir, 'lang_%s.dll' % folder)))
+                         for folder, _, library_id, _ in sorted(sources['rows'], key=lambda r: r[2])]
+            body = '\n'.join(blocks) + '\n' + held_once(args, args.bitmap) + '\n'.join(libraries) + '\n'
+        write(args.out, head + body)
+    except (SourceError, OSError, ValueError, KeyError) as e:
+        print('gen_rc.py: %s' % e, file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))

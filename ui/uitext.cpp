@@ -1,0 +1,104 @@
+#include "ui/uitext.h"
+
+#include "core/libraries.h"
+
+namespace {
+
+typedef int(WINAPI* LoadStringWFn)(HINSTANCE, UINT, LPWSTR, int);
+typedef BOOL(WINAPI* SetDlgItemTextWFn)(HWND, int, LPCWSTR);
+typedef BOOL(WINAPI* SetWindowTextWFn)(HWND, LPCWSTR);
+typedef LRESULT(WINAPI* SendMessageWFn)(HWND, UINT, WPARAM, LPARAM);
+typedef INT_PTR(WINAPI* DialogBoxParamWFn)(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM);
+
+// The wide calls are looked up rather than imported: the Windows 95 family
+// has them only as stubs, and this keeps the program's import table to what
+// every target has.
+struct WideCalls {
+    LoadStringWFn loadString;
+    SetDlgItemTextWFn setDlgItemText;
+    SetWindowTextWFn setWindowText;
+    SendMessageWFn sendMessage;
+    DialogBoxParamWFn dialogBoxParam;
+};
+
+WideCalls g_wide;
+int g_useWide = 0;
+
+// Longest text of the tables, with room to spare.
+const int kTextRoom = 512;
+
+}  // namespace
+
+void useWideTexts(int wide) {
+    g_useWide = 0;
+    if (!wide) return;
+    HMODULE user = GetModuleHandleA("user32.dll");
+    if (!user) return;
+    g_wide.loadString = (LoadStringWFn)(void*)GetProcAddress(user, "LoadStringW");
+    g_wide.setDlgItemText = (SetDlgItemTextWFn)(void*)GetProcAddress(user, "SetDlgItemTextW");
+    g_wide.setWindowText = (SetWindowTextWFn)(void*)GetProcAddress(user, "SetWindowTextW");
+    g_wide.sendMessage = (SendMessageWFn)(void*)GetProcAddress(user, "SendMessageW");
+    g_wide.dialogBoxParam = (DialogBoxParamWFn)(void*)GetProcAddress(user, "DialogBoxParamW");
+    g_useWide = g_wide.loadString && g_wide.setDlgItemText && g_wide.setWindowText &&
+                g_wide.sendMessage && g_wide.dialogBoxParam;
+}
+
+int wideTextsInUse(void) { return g_useWide; }
+
+HMODULE programModule(void) { return GetModuleHandleA(NULL); }
+
+HMODULE localisedModule(void) {
+    HMODULE m = (HMODULE)resourceModule();
+    return m ? m : programModule();
+}
+
+void setItemText(HWND dlg, int id, HMODULE module, UINT stringId) {
+    if (g_useWide) {
+        WCHAR text[kTextRoom];
+        if (g_wide.loadString(module, stringId, text, kTextRoom) <= 0) text[0] = 0;
+        g_wide.setDlgItemText(dlg, id, text);
+        return;
+    }
+    char text[kTextRoom];
+    if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
+    SetDlgItemTextA(dlg, id, text);
+}
+
+void setWindowTextFromTable(HWND wnd, HMODULE module, UINT stringId) {
+    if (g_useWide) {
+        WCHAR text[kTextRoom];
+        if (g_wide.loadString(module, stringId, text, kTextRoom) <= 0) text[0] = 0;
+        g_wide.setWindowText(wnd, text);
+        return;
+    }
+    char text[kTextRoom];
+    if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
+    SetWindowTextA(wnd, text);
+}
+
+LRESULT addComboEntry(HWND combo, HMODULE module, UINT stringId, LPARAM data) {
+    LRESULT pos;
+    if (g_useWide) {
+        WCHAR text[kTextRoom];
+        if (g_wide.loadString(module, stringId, text, kTextRoom) <= 0) text[0] = 0;
+        pos = g_wide.sendMessage(combo, CB_ADDSTRING, 0, (LPARAM)text);
+    } else {
+        char text[kTextRoom];
+        if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
+        pos = SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    if (pos != CB_ERR && pos != CB_ERRSPACE) SendMessageA(combo, CB_SETITEMDATA, (WPARAM)pos, data);
+    return pos;
+}
+
+LRESULT addComboText(HWND combo, const char* text, LPARAM data) {
+    LRESULT pos = SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)text);
+    if (pos != CB_ERR && pos != CB_ERRSPACE) SendMessageA(combo, CB_SETITEMDATA, (WPARAM)pos, data);
+    return pos;
+}
+
+INT_PTR runDialog(HMODULE module, int templateId, HWND owner, DLGPROC proc, LPARAM param) {
+    if (g_useWide)
+        return g_wide.dialogBoxParam(module, MAKEINTRESOURCEW(templateId), owner, proc, param);
+    return DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), owner, proc, param);
+}

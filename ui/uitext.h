@@ -1,0 +1,34 @@
+// Setting the texts of the pages from the string tables. Every visible text
+// goes through here, so the choice between the ANSI and the wide-character
+// way of showing it lives in one place.
+#ifndef UI_UITEXT_H
+#define UI_UITEXT_H
+
+#include <windows.h>
+
+// On the NT family the texts are loaded and set as wide characters, so that a
+// chosen language shows correctly whatever the system's code page; the 9x
+// family keeps the ANSI calls. Decided once, at start-up.
+void useWideTexts(int wide);
+int wideTextsInUse(void);
+
+// The module texts and templates come from: the language library when one is
+// loaded, else the program itself.
+HMODULE localisedModule(void);
+HMODULE programModule(void);
+
+// Sets control `id` of `dlg` to string `stringId` of `module`; an absent
+// string sets the empty text.
+void setItemText(HWND dlg, int id, HMODULE module, UINT stringId);
+// Sets a window's own text (a caption) from a string.
+void setWindowTextFromTable(HWND wnd, HMODULE module, UINT stringId);
+// Adds string `stringId` to a combo box and attaches `data` to the new entry;
+// returns the entry's position or CB_ERR.
+LRESULT addComboEntry(HWND combo, HMODULE module, UINT stringId, LPARAM data);
+// Adds an ANSI text (a model name from the INF) to a combo box with data.
+LRESULT addComboText(HWND combo, const char* text, LPARAM data);
+// Runs a modal dialog from `module`; the wide call when wide texts are in use,
+// so that a caption keeps characters outside the ANSI code page.
+INT_PTR runDialog(HMODULE module, int templateId, HWND owner, DLGPROC proc, LPARAM param);
+
+#endif
