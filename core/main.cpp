@@ -5,7 +5,25 @@
 // The record lives for the whole run; it is large, so it is not on the stack.
 static InstallContext g_context;
 
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesFn)(DWORD);
+typedef BOOL(WINAPI* SetDllDirectoryAFn)(LPCSTR);
+
+// The program is started from a download or a package folder that anyone may
+// have put files into: libraries it loads by name must come from the system
+// folder, never from there. Both calls are newer than most targets, so they
+// are looked up; where neither exists the program loads by full path anyway.
+static void restrictLibrarySearch(void) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel) return;
+    SetDefaultDllDirectoriesFn setDefault =
+        (SetDefaultDllDirectoriesFn)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories");
+    if (setDefault && setDefault(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */)) return;
+    SetDllDirectoryAFn setDir = (SetDllDirectoryAFn)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+    if (setDir) setDir("");  // takes the current folder out of the search
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    restrictLibrarySearch();
     runInstaller(&g_context);
     return 0;
 }

@@ -3,28 +3,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "core/libraries.h"
 #include "core/text.h"
 #include "operations/cleanup.h"
 #include "operations/clean_rules.h"
 #include "operations/settings.h"
 #include "package/package.h"
 #include "ui/address.h"
+#include "ui/uitext.h"
 
 namespace {
 
 volatile DWORD g_progressPause = 1000;
 
-// startWorker stores the thread handle right after the thread is created,
-// and the worker closes that handle when it ends; a worker that came to its
-// end at once (no page to wait for) could otherwise close nothing. So it
-// starts only once the handle is there, which is a moment at most.
-DWORD WINAPI workerEntry(LPVOID param) {
-    InstallContext* ctx = (InstallContext*)param;
-    void* volatile* slot = &ctx->workerThread;
-    for (int i = 0; i < 5000 && *slot == NULL; ++i) Sleep(1);
-    return (DWORD)runOperation(ctx);
-}
+DWORD WINAPI workerEntry(LPVOID param) { return (DWORD)runOperation((InstallContext*)param); }
 
 void setButtonAvailable(HWND page, BOOL available) {
     // The page may already be gone (a cancelled address prompt ends it): then
@@ -50,9 +41,12 @@ void setProgressPause(unsigned long milliseconds) { g_progressPause = millisecon
 
 void* startWorker(void* page, InstallContext* ctx) {
     ctx->progressWindow = page;
-    DWORD threadId = 0;
-    HANDLE thread = CreateThread(NULL, 0, workerEntry, ctx, 0, &threadId);
+    // The worker closes its own handle when it ends, so the handle must be
+    // stored before it can run: it is created suspended and let go after.
+    DWORD threadId = 0;  // Windows 95 refuses a null identifier pointer
+    HANDLE thread = CreateThread(NULL, 0, workerEntry, ctx, CREATE_SUSPENDED, &threadId);
     ctx->workerThread = thread;
+    if (thread) ResumeThread(thread);
     return thread;
 }
 
@@ -77,13 +71,9 @@ int runOperation(InstallContext* ctx) {
 void reportProgress(InstallContext* ctx, int percent) {
     HWND page = (HWND)ctx->progressWindow;
     if (!page) return;
-    HMODULE module = (HMODULE)resourceModule();
-    if (!module) module = GetModuleHandleA(NULL);
-    char step[512];
-    if (LoadStringA(module, ProcessStepStringId, step, sizeof step) <= 0) step[0] = '\0';
-    char text[640];
-    textFormat(text, sizeof text, "%s (%d%%)...", step, percent);
-    SetDlgItemTextA(page, ProgressTextId, text);
+    // String 39 of the language library (of the program while none is
+    // loaded), shown wide on the NT family like every text of the pages.
+    setItemTextFormatted(page, ProgressTextId, localisedModule(), ProcessStepStringId, "%s (%d%%)...", percent);
     SendDlgItemMessageA(page, ProgressBarId, PBM_SETPOS, (WPARAM)percent, 0);
     Sleep(g_progressPause);
 }

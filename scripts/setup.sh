@@ -8,7 +8,7 @@ PACKAGES=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb xdotool imagemagick iproute2
-  fonts-wine fonts-ipafont-gothic fonts-thai-tlwg locales-all
+  fonts-wine fonts-ipafont-gothic fonts-thai-tlwg fonts-wqy-zenhei locales-all
   libclang-rt-14-dev clang
 )
 

@@ -1,6 +1,9 @@
 #include "ui/uitext.h"
 
+#include <string.h>
+
 #include "core/libraries.h"
+#include "core/text.h"
 
 namespace {
 
@@ -26,6 +29,20 @@ int g_useWide = 0;
 
 // Longest text of the tables, with room to spare.
 const int kTextRoom = 512;
+// A string of the tables with what a format adds around it.
+const int kFormattedRoom = 640;
+
+// Appends to the wide text of `*length` characters in `dest`, cutting the
+// whole to cap - 1 characters; the ASCII form widens each character as it is.
+void appendWide(WCHAR* dest, int cap, int* length, const WCHAR* text) {
+    for (; *text && *length < cap - 1; ++text) dest[(*length)++] = *text;
+    dest[*length] = 0;
+}
+
+void appendAscii(WCHAR* dest, int cap, int* length, const char* text) {
+    for (; *text && *length < cap - 1; ++text) dest[(*length)++] = (WCHAR)(unsigned char)*text;
+    dest[*length] = 0;
+}
 
 }  // namespace
 
@@ -62,6 +79,36 @@ void setItemText(HWND dlg, int id, HMODULE module, UINT stringId) {
     char text[kTextRoom];
     if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
     SetDlgItemTextA(dlg, id, text);
+}
+
+void setItemTextFormatted(HWND dlg, int id, HMODULE module, UINT stringId, const char* format, int number) {
+    if (!g_useWide) {
+        char step[kTextRoom];
+        if (LoadStringA(module, stringId, step, kTextRoom) <= 0) step[0] = '\0';
+        char text[kFormattedRoom];
+        textFormat(text, sizeof text, format, step, number);
+        SetDlgItemTextA(dlg, id, text);
+        return;
+    }
+    // The string is wide and the format is not: the parts of the format
+    // before and after its "%s" are filled in on their own and widened.
+    const char* slot = strstr(format, "%s");
+    char headFormat[kFormattedRoom];
+    textCopyN(headFormat, sizeof headFormat, format, slot ? (size_t)(slot - format) : strlen(format));
+    char head[kFormattedRoom];
+    char tail[kFormattedRoom];
+    textFormat(head, sizeof head, headFormat, number);
+    tail[0] = '\0';
+    if (slot) textFormat(tail, sizeof tail, slot + 2, number);
+    WCHAR step[kTextRoom];
+    if (!slot || g_wide.loadString(module, stringId, step, kTextRoom) <= 0) step[0] = 0;
+    WCHAR text[kFormattedRoom];
+    int length = 0;
+    text[0] = 0;
+    appendAscii(text, kFormattedRoom, &length, head);
+    appendWide(text, kFormattedRoom, &length, step);
+    appendAscii(text, kFormattedRoom, &length, tail);
+    g_wide.setDlgItemText(dlg, id, text);
 }
 
 void setWindowTextFromTable(HWND wnd, HMODULE module, UINT stringId) {

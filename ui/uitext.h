@@ -20,6 +20,11 @@ HMODULE programModule(void);
 // Sets control `id` of `dlg` to string `stringId` of `module`; an absent
 // string sets the empty text.
 void setItemText(HWND dlg, int id, HMODULE module, UINT stringId);
+// Sets control `id` to `format` filled in the printf way: string `stringId` of
+// `module` for its one "%s", then `number` for the conversions after it, such
+// as "%s (%d%%)..." for "Process step (40%)...". The format is ASCII. At most
+// 511 characters of the string and 639 of the whole are shown.
+void setItemTextFormatted(HWND dlg, int id, HMODULE module, UINT stringId, const char* format, int number);
 // Sets a window's own text (a caption) from a string.
 void setWindowTextFromTable(HWND wnd, HMODULE module, UINT stringId);
 // Adds string `stringId` to a combo box and attaches `data` to the new entry;

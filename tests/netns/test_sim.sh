@@ -194,7 +194,13 @@ state=$(awk '{print $3}' "/proc/$(cat "$work/left")/stat" 2>/dev/null)
 SCANNER_SIM=$work/missing run -- true >/dev/null 2>&1
 expect "harness without a simulator: exit code" "$?" 125
 
-expect "no namespace of these tests is left" "$(ours)" "$before"
+# Namespaces that appeared meanwhile and whose harness is gone were leaked;
+# one whose harness still runs belongs to another test run of this machine.
+leaked=""
+for ns in $(comm -13 <(printf '%s\n' "$before") <(ours)); do
+  [ -d "/proc/${ns##*-}" ] || leaked="$leaked $ns"
+done
+expect "no namespace of these tests is left" "$leaked" ""
 if [ "$failed" -ne 0 ] && [ -s "$work/stderr" ]; then echo "--- harness stderr:"; tail -20 "$work/stderr"; fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in one of the build's own prefixes.
 #
-#   wine-run.sh --root DIR [--version winxp] [--arch win64|win32] [--fresh] PROGRAM [ARGS...]
+#   wine-run.sh --root DIR [--version winxp] [--arch win64|win32] [--fresh | --fresh-keep COPY]
+#               [--reg FILE.reg] PROGRAM [ARGS...]
 #
 # Prefixes live under DIR (the build folder), never in the user's home: a
 # template per prefix kind is made once with wineboot, and each emulated Windows
 # version gets a copy with its version set. --fresh runs in a throw-away copy
-# (for tests that change system state), deleted afterwards. The environment
+# (for tests that change system state), deleted afterwards; --fresh-keep COPY
+# makes that copy at COPY (replacing what is there) and keeps it, its server
+# stopped so that the registry files are written, for a test to inspect
+# drive_c and the registry afterwards (the test deletes it). --reg imports a
+# registry file into the fresh copy before the program's server session starts
+# (e.g. the X11 display driver in place of the tests' null driver). The environment
 # variables WINE_VERSION and WINE_ARCH give the defaults, so CTest can set them
 # per test.
 #
@@ -15,13 +21,15 @@
 # process of a server session and would otherwise hold CTest's pipe open.
 set -euo pipefail
 
-root="" version="${WINE_VERSION:-winxp}" arch="${WINE_ARCH:-win64}" fresh=0
+root="" version="${WINE_VERSION:-winxp}" arch="${WINE_ARCH:-win64}" fresh=0 keep="" regfile=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --root) root="$2"; shift 2 ;;
     --version) version="$2"; shift 2 ;;
     --arch) arch="$2"; shift 2 ;;
     --fresh) fresh=1; shift ;;
+    --fresh-keep) fresh=1; keep="$2"; shift 2 ;;
+    --reg) regfile="$2"; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -69,9 +77,31 @@ make_prefix() {
   flock -u 9
 }
 
-prefix="$root/$arch-$version"
-make_prefix "$prefix" "$version"
-if [ "$fresh" = 1 ]; then
+# The version prefix stays as wineboot left it: fresh copies start from it,
+# so what one test leaves behind never reaches another. Plain runs share a
+# copy of their own.
+pristine="$root/$arch-$version"
+make_prefix "$pristine" "$version"
+prefix="$pristine"
+if [ "$fresh" = 0 ]; then
+  prefix="$root/shared-$arch-$version"
+  exec 9>"$root/.lock-$arch"
+  flock 9
+  if [ ! -f "$prefix/.ready" ]; then
+    rm -rf "$prefix"
+    cp -a "$pristine" "$prefix"
+  fi
+  flock -u 9
+fi
+if [ -n "$keep" ]; then
+  mkdir -p "$(dirname "$keep")"
+  run="$(cd "$(dirname "$keep")" && pwd)/$(basename "$keep")"
+  rm -rf "$run"
+  cp -a "$prefix" "$run"
+  rm -f "$run/.ready"
+  prefix="$run"
+  trap 'WINEPREFIX="$run" quiet wineserver -k' EXIT
+elif [ "$fresh" = 1 ]; then
   run="$root/run-$arch-$version-$$"
   rm -rf "$run"
   cp -a "$prefix" "$run"
@@ -79,6 +109,12 @@ if [ "$fresh" = 1 ]; then
   trap 'WINEPREFIX="$run" quiet wineserver -k; rm -rf "$run"' EXIT
 fi
 export WINEPREFIX="$prefix"
+if [ -n "$regfile" ]; then
+  [ "$fresh" = 1 ] || { echo "wine-run: --reg needs --fresh or --fresh-keep" >&2; exit 2; }
+  regfile=$(cd "$(dirname "$regfile")" && pwd)/$(basename "$regfile")
+  quiet "$wine" reg import "Z:${regfile//\//\\}" || true
+  quiet wineserver -w   # the drivers are chosen when a server session starts
+fi
 quiet wineserver -p30 || true
 quiet "$wine" cmd /c exit || true
 

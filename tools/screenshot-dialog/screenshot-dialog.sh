@@ -48,6 +48,27 @@ if [ ! -f "$WINEPREFIX/.ready" ]; then
   quiet wineserver -w
   touch "$WINEPREFIX/.ready"
 fi
+# Letters that a page's font lacks (Chinese or Thai on an English system) are
+# drawn with the fonts linked to it: Windows links its own fonts, here the
+# installed ones are linked. Wine (8) realises a template font that is not
+# installed as the first font linked to its name, and looks further fonts up
+# by the realised font's name. "Times New Roman" (every template but the
+# Japanese and Thai ones) links to DejaVu Sans, which Wine picks for it
+# anyway, so those pages keep their size; DejaVu Sans links to the Thai,
+# Chinese and Japanese fonts. The Thai templates' "MS Sans Serif" showed Thai
+# letters only when realised as the Thai font itself, whose taller lines
+# make those pages taller than without the link.
+link() {
+  quiet "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    /v "$1" /t REG_MULTI_SZ /d "$2" /f
+}
+if [ ! -f "$WINEPREFIX/.fontlinks" ]; then
+  link 'Times New Roman' 'DejaVuSans.ttf,DejaVu Sans'
+  link 'MS Sans Serif' 'Loma.ttf,Loma'
+  link 'DejaVu Sans' 'Loma.ttf,Loma\0wqy-zenhei.ttc,WenQuanYi Zen Hei\0ipag.ttf,IPAGothic'
+  quiet wineserver -w
+  touch "$WINEPREFIX/.fontlinks"
+fi
 
 work=$(mktemp -d "$tree/screenshot-wine/shot.XXXXXX")
 trap 'quiet wineserver -k || true; rm -rf "$work"' EXIT

@@ -34,6 +34,39 @@
 //                             value, first wait (up to TIMEOUT) for it to show
 //   type address A.B.C.D      fill the four parts of the address field; a part
 //                             may be left blank ("10..0.5", "...")
+//   rect ID                   "rect ID: LEFT TOP RIGHT BOTTOM" of a control (screen)
+//   screen                    "screen: WIDTH HEIGHT" as GetSystemMetrics gives it
+//   focus                     "focus: ID CLASS" of the control that has the
+//                             keyboard focus in the current dialog's thread
+//                             ("focus: none" when it is outside the dialog)
+//   waitstate ID KEY=VALUE [TIMEOUT]
+//                             wait until control ID's visible, enabled or
+//                             checked state has VALUE; then as state ID
+//   waittext ID TIMEOUT TEXT  wait until control ID's text (ID 0: the
+//                             dialog's own) equals TEXT (the
+//                             rest of the line, blanks kept; a line feed
+//                             written \n, a return \r, a tab \t); then
+//                             "textx ID: TEXT" in that form
+//   textx ID                  "textx ID: TEXT", line feeds written \n
+//   selecttext ID TEXT        select the list or combo entry whose text is
+//                             TEXT (rest of the line) and notify the dialog
+//   cd PATH                   change the current directory; a program
+//                             started afterwards starts there
+//   exists PATH               "exists PATH: 1" or 0
+//   copy FROM TO              copy a file (a snapshot for the test)
+//   write PATH TEXT           create a file holding TEXT (rest of the line)
+//                             and a line end
+//   regset KEY NAME DATA      set text value NAME of KEY (HKLM\..., HKCU\...),
+//                             creating the key; DATA is the rest of the line
+//   regcreate KEY             create a registry key
+//   regkey KEY                "regkey KEY: 1" when the key exists, else 0
+//   mkdevice HWID             register a device (class Image) whose one
+//                             hardware id is HWID
+//   devices HWID              "devices HWID: N", the device entries that list
+//                             HWID among their hardware ids (any letter case)
+//   shot DIR NAME [TIMEOUT]   ask the test for a screenshot of the current
+//                             dialog: writes DIR\NAME.req holding its screen
+//                             rectangle, then waits for DIR\NAME.done
 //   start PROGRAM [ARGS]      start a program (the rest of the line)
 //   waitexit [TIMEOUT]        wait for it to end: "exit: CODE"
 //   waitfile PATH [TIMEOUT]   wait until a file exists
@@ -47,6 +80,7 @@
 // processes come back as UTF-16 under Wine) and printed as UTF-8.
 #include <windows.h>
 #include <commctrl.h>
+#include <setupapi.h>
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
@@ -217,6 +251,109 @@ std::string rest(const std::vector<std::string>& a, size_t from) {
     return s;
 }
 
+// The rest of a script line after its first `skip` words, blanks inside kept
+// (texts of the program may hold two blanks in a row).
+std::string rawRest(const std::string& line, size_t skip) {
+    size_t i = 0;
+    for (size_t w = 0; w < skip; ++w) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+    }
+    if (i < line.size()) ++i;  // the one blank that separates
+    return i < line.size() ? line.substr(i) : std::string();
+}
+
+// Line feeds, returns and tabs written as \n, \r and \t, so that a text of
+// several lines stays on one output line.
+std::string escaped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else out += c;
+    }
+    return out;
+}
+
+// A registry path "HKLM\...", "HKCU\..." (or the long root names).
+bool splitKey(const std::string& path, HKEY* root, std::wstring* sub) {
+    size_t slash = path.find('\\');
+    std::string head = path.substr(0, slash);
+    for (auto& c : head) c = (char)toupper((unsigned char)c);
+    if (head == "HKLM" || head == "HKEY_LOCAL_MACHINE") *root = HKEY_LOCAL_MACHINE;
+    else if (head == "HKCU" || head == "HKEY_CURRENT_USER") *root = HKEY_CURRENT_USER;
+    else return false;
+    *sub = slash == std::string::npos ? std::wstring() : wide(path.substr(slash + 1));
+    return true;
+}
+
+std::string upper(std::string s) {
+    for (auto& c : s) c = (char)toupper((unsigned char)c);
+    return s;
+}
+
+// Device entries (present or not) one of whose hardware ids is `id`.
+int countDevices(const std::string& id, bool* ok) {
+    *ok = false;
+    HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_ALLCLASSES);
+    if (set == INVALID_HANDLE_VALUE) return 0;
+    *ok = true;
+    int count = 0;
+    std::string want = upper(id);
+    SP_DEVINFO_DATA dev;
+    for (DWORD i = 0;; ++i) {
+        memset(&dev, 0, sizeof dev);
+        dev.cbSize = sizeof dev;
+        if (!SetupDiEnumDeviceInfo(set, i, &dev)) break;
+        char buf[4096];
+        DWORD type = 0, size = 0;
+        memset(buf, 0, sizeof buf);
+        if (!SetupDiGetDeviceRegistryPropertyA(set, &dev, SPDRP_HARDWAREID, &type, (BYTE*)buf, sizeof buf - 2, &size))
+            continue;
+        for (const char* p = buf; *p && p < buf + sizeof buf - 2; p += strlen(p) + 1)
+            if (upper(p) == want) {
+                ++count;
+                break;
+            }
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return count;
+}
+
+bool makeDevice(const std::string& id) {
+    // The setup class "Image", where a scanner's entries live.
+    static const GUID imageClass = {0x6bdd1fc6, 0x810f, 0x11d0, {0xbe, 0xc7, 0x08, 0x00, 0x2b, 0xe2, 0x09, 0x2f}};
+    HDEVINFO set = SetupDiCreateDeviceInfoList(&imageClass, NULL);
+    if (set == INVALID_HANDLE_VALUE) return false;
+    SP_DEVINFO_DATA dev;
+    memset(&dev, 0, sizeof dev);
+    dev.cbSize = sizeof dev;
+    bool ok = SetupDiCreateDeviceInfoA(set, "Image", &imageClass, NULL, NULL, DICD_GENERATE_ID, &dev);
+    if (ok) {
+        std::string multi = id;
+        multi.push_back('\0');
+        multi.push_back('\0');
+        ok = SetupDiSetDeviceRegistryPropertyA(set, &dev, SPDRP_HARDWAREID, (const BYTE*)multi.data(), (DWORD)multi.size()) &&
+             SetupDiRegisterDeviceInfo(set, &dev, 0, NULL, NULL, NULL);
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return ok;
+}
+
+std::string stateLine(const std::string& id, HWND c) {
+    return "state " + id + ": visible=" + std::to_string(IsWindowVisible(c) ? 1 : 0) +
+           " enabled=" + std::to_string(IsWindowEnabled(c) ? 1 : 0) +
+           " checked=" + std::to_string((int)send(c, BM_GETCHECK, 0, 0));
+}
+
+std::string rectText(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+           std::to_string(r.bottom);
+}
+
 bool run(const std::vector<std::string>& a, const std::string& line) {
     const std::string& cmd = a[0];
     auto need = [&](size_t n) {
@@ -256,11 +393,180 @@ bool run(const std::vector<std::string>& a, const std::string& line) {
         return true;
     }
     if (cmd == "rect") {
+        if (a.size() > 1) {
+            HWND c = needControl(atoi(a[1].c_str()));
+            if (!c) return false;
+            say("rect " + a[1] + ": " + rectText(c));
+            return true;
+        }
         if (!needDialog()) return false;
-        RECT r;
-        GetWindowRect(g_dialog, &r);
-        say("rect: " + std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
-            std::to_string(r.bottom));
+        say("rect: " + rectText(g_dialog));
+        return true;
+    }
+    if (cmd == "screen") {
+        say("screen: " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " " +
+            std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+        return true;
+    }
+    if (cmd == "focus") {
+        if (!needDialog()) return false;
+        GUITHREADINFO gti;
+        memset(&gti, 0, sizeof gti);
+        gti.cbSize = sizeof gti;
+        HWND f = GetGUIThreadInfo(GetWindowThreadProcessId(g_dialog, NULL), &gti) ? gti.hwndFocus : NULL;
+        if (!f || !IsChild(g_dialog, f)) {
+            say("focus: none");
+            return true;
+        }
+        // The part of a composite control (the edit of a combo box) counts
+        // as the control.
+        while (GetParent(f) && GetParent(f) != g_dialog) f = GetParent(f);
+        say("focus: " + std::to_string(GetDlgCtrlID(f)) + " " + utf8(className(f)));
+        return true;
+    }
+    if (cmd == "waitstate") {
+        if (!need(2)) return false;
+        HWND c = needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        size_t eq = a[2].find('=');
+        if (eq == std::string::npos) return fail("usage: waitstate ID visible|enabled|checked=VALUE [TIMEOUT]");
+        std::string key = a[2].substr(0, eq);
+        long want = atol(a[2].c_str() + eq + 1);
+        DWORD limit = timeoutArg(a, 3), start = GetTickCount();
+        for (;;) {
+            long got;
+            if (key == "visible") got = IsWindowVisible(c) ? 1 : 0;
+            else if (key == "enabled") got = IsWindowEnabled(c) ? 1 : 0;
+            else if (key == "checked") got = (long)send(c, BM_GETCHECK, 0, 0);
+            else return fail("no state '" + key + "'");
+            if (got == want) break;
+            if (!IsWindow(c) || GetTickCount() - start >= limit)
+                return fail("control " + a[1] + " not " + a[2] + " within " + std::to_string(limit) + " ms (" + stateLine(a[1], c) + ")");
+            Sleep(kPoll);
+        }
+        say(stateLine(a[1], c) + " ms=" + std::to_string(GetTickCount() - start));
+        return true;
+    }
+    if (cmd == "waittext" || cmd == "textx") {
+        if (!need(cmd == "textx" ? 1 : 2)) return false;
+        // Id 0 stands for the dialog itself (a page names itself when it
+        // first paints).
+        HWND c = a[1] == "0" ? (needDialog() ? g_dialog : NULL) : needControl(atoi(a[1].c_str()));
+        if (!c) return false;
+        std::string want = cmd == "textx" ? std::string() : rawRest(line, 3);
+        DWORD limit = cmd == "textx" ? 0 : (DWORD)strtoul(a[2].c_str(), NULL, 10), start = GetTickCount();
+        std::string got;
+        for (;;) {
+            got = escaped(utf8(windowText(c)));
+            if (cmd == "textx" || got == want) break;
+            if (!IsWindow(c) || GetTickCount() - start >= limit)
+                return fail("text " + a[1] + " is '" + got + "', not '" + want + "', after " + std::to_string(limit) + " ms");
+            Sleep(kPoll);
+        }
+        say("textx " + a[1] + ": " + got);
+        return true;
+    }
+    if (cmd == "selecttext") {
+        if (!need(2)) return false;
+        int id = atoi(a[1].c_str());
+        HWND c = needControl(id);
+        if (!c) return false;
+        bool combo = classHas(c, L"combobox");
+        std::wstring want = wide(rawRest(line, 2));
+        LRESULT count = send(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            LRESULT n = send(c, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, (WPARAM)i, 0);
+            std::vector<wchar_t> buf(n > 0 ? (size_t)n + 2 : 2, L'\0');
+            send(c, combo ? CB_GETLBTEXT : LB_GETTEXT, (WPARAM)i, (LPARAM)buf.data());
+            if (want != buf.data()) continue;
+            send(c, combo ? CB_SETCURSEL : LB_SETCURSEL, (WPARAM)i, 0);
+            PostMessageW(g_dialog, WM_COMMAND, MAKEWPARAM(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE), (LPARAM)c);
+            say("selecttext " + a[1] + ": " + std::to_string((long)i));
+            return true;
+        }
+        return fail("no entry '" + utf8(want) + "' in " + a[1]);
+    }
+    if (cmd == "cd") {
+        if (!need(1)) return false;
+        std::wstring path = wide(rawRest(line, 1));
+        if (!SetCurrentDirectoryW(path.c_str())) return fail("cannot change to " + rawRest(line, 1));
+        return true;
+    }
+    if (cmd == "exists") {
+        if (!need(1)) return false;
+        std::wstring path = wide(a[1]);
+        say("exists " + a[1] + ": " + (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES ? "1" : "0"));
+        return true;
+    }
+    if (cmd == "copy") {
+        if (!need(2)) return false;
+        if (!CopyFileW(wide(a[1]).c_str(), wide(a[2]).c_str(), FALSE))
+            return fail("cannot copy " + a[1] + ": " + std::to_string(GetLastError()));
+        return true;
+    }
+    if (cmd == "write") {
+        if (!need(1)) return false;
+        std::string text = rawRest(line, 2) + "\r\n";
+        HANDLE h = CreateFileW(wide(a[1]).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h == INVALID_HANDLE_VALUE) return fail("cannot create " + a[1]);
+        DWORD written = 0;
+        WriteFile(h, text.data(), (DWORD)text.size(), &written, NULL);
+        CloseHandle(h);
+        return true;
+    }
+    if (cmd == "regset" || cmd == "regcreate" || cmd == "regkey") {
+        if (!need(cmd == "regset" ? 3 : 1)) return false;
+        HKEY root, key;
+        std::wstring sub;
+        if (!splitKey(a[1], &root, &sub)) return fail("no registry root in " + a[1]);
+        if (cmd == "regkey") {
+            bool found = RegOpenKeyExW(root, sub.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+            if (found) RegCloseKey(key);
+            say("regkey " + a[1] + ": " + (found ? "1" : "0"));
+            return true;
+        }
+        if (RegCreateKeyExW(root, sub.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
+            return fail("cannot create key " + a[1]);
+        LONG rc = ERROR_SUCCESS;
+        if (cmd == "regset") {
+            std::wstring name = wide(a[2]), data = wide(rawRest(line, 3));
+            rc = RegSetValueExW(key, name.c_str(), 0, REG_SZ, (const BYTE*)data.c_str(), (DWORD)((data.size() + 1) * sizeof(wchar_t)));
+        }
+        RegCloseKey(key);
+        if (rc != ERROR_SUCCESS) return fail("cannot set " + a[2] + " of " + a[1]);
+        return true;
+    }
+    if (cmd == "mkdevice") {
+        if (!need(1)) return false;
+        if (!makeDevice(a[1])) return fail("cannot register a device " + a[1] + ": " + std::to_string(GetLastError()));
+        return true;
+    }
+    if (cmd == "devices") {
+        if (!need(1)) return false;
+        bool ok;
+        int n = countDevices(a[1], &ok);
+        if (!ok) return fail("cannot list the devices");
+        say("devices " + a[1] + ": " + std::to_string(n));
+        return true;
+    }
+    if (cmd == "shot") {
+        if (!need(2)) return false;
+        if (!needDialog()) return false;
+        std::string base = a[1] + "\\" + a[2];
+        std::string request = rectText(g_dialog) + "\n";
+        std::wstring req = wide(base + ".req"), done = wide(base + ".done");
+        DeleteFileW(done.c_str());
+        HANDLE h = CreateFileW(req.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h == INVALID_HANDLE_VALUE) return fail("cannot create " + base + ".req");
+        DWORD written = 0;
+        WriteFile(h, request.data(), (DWORD)request.size(), &written, NULL);
+        CloseHandle(h);
+        DWORD limit = a.size() > 3 ? (DWORD)strtoul(a[3].c_str(), NULL, 10) : 20000, start = GetTickCount();
+        while (GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            if (GetTickCount() - start >= limit) return fail("no screenshot " + a[2] + " within " + std::to_string(limit) + " ms");
+            Sleep(kPoll);
+        }
+        say("shot: " + a[2]);
         return true;
     }
     if (cmd == "text") {
@@ -280,9 +586,7 @@ bool run(const std::vector<std::string>& a, const std::string& line) {
         if (!need(1)) return false;
         HWND c = needControl(atoi(a[1].c_str()));
         if (!c) return false;
-        say("state " + a[1] + ": visible=" + std::to_string(IsWindowVisible(c) ? 1 : 0) +
-            " enabled=" + std::to_string(IsWindowEnabled(c) ? 1 : 0) +
-            " checked=" + std::to_string((int)send(c, BM_GETCHECK, 0, 0)));
+        say(stateLine(a[1], c));
         return true;
     }
     if (cmd == "list") {

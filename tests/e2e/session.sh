@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# One twdriver script against the real program, in a fresh Wine prefix whose
+# wineserver lives in a private network namespace with simulated scanners
+# (tests/netns/netns-run.sh). The installer's search broadcasts to
+# 255.255.255.255, and Wine's sockets belong to the wineserver: so the server
+# is started inside the requester namespace, and every process of the prefix
+# is checked with `ip netns identify` before the script may go on.
+#
+#   session.sh --wine-root DIR --prefix COPY --driver TWDRIVER.exe --script FILE.tw --out FILE
+#              [--arch win64] [--version winxp] [--devices N] [--reg FILE.reg]
+#              [--xvfb] [--shots DIR]
+#
+# --prefix COPY   the fresh prefix, kept afterwards for inspection (replaced
+#                 when it exists; the caller deletes it)
+# --script        twdriver commands; the session puts "waitfile GO" in front,
+#                 so nothing of the script runs before the check
+# --out           twdriver's (and the program's) output
+# --devices N     simulated scanners answering the search (0: none started)
+# --reg FILE      registry file imported into the copy before its session
+# --xvfb          a private X server (xvfb-run) instead of Wine's null driver
+#                 output; the prefix must then use the X11 driver (--reg)
+# --shots DIR     serves twdriver's "shot DIR NAME" requests: DIR/NAME.png is
+#                 the screen cut to the rectangle the request names
+# Exit code: twdriver's; 1 when the namespace check fails. Run as root.
+set -u
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+
+wine_root="" prefix="" driver="" script="" out="" arch=win64 version=winxp devices=1
+regfile="" xvfb=0 shots="" inner=0
+args=("$@")
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --wine-root) wine_root=$2; shift 2 ;;
+    --prefix) prefix=$2; shift 2 ;;
+    --driver) driver=$2; shift 2 ;;
+    --script) script=$2; shift 2 ;;
+    --out) out=$2; shift 2 ;;
+    --arch) arch=$2; shift 2 ;;
+    --version) version=$2; shift 2 ;;
+    --devices) devices=$2; shift 2 ;;
+    --reg) regfile=$2; shift 2 ;;
+    --xvfb) xvfb=1; shift ;;
+    --shots) shots=$2; shift 2 ;;
+    --inner) inner=1; shift ;;
+    *) echo "session: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+[ -n "$wine_root" ] && [ -n "$prefix" ] && [ -n "$driver" ] && [ -n "$script" ] && [ -n "$out" ] ||
+  { sed -n '2,/^set -u$/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 2; }
+
+# Windows path of a file of this machine (Wine's drive Z: is the root).
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+absdir() { mkdir -p "$1" && (cd "$1" && pwd); }
+
+if [ "$inner" = 0 ]; then
+  [ "$(id -u)" -eq 0 ] || { echo "session: must run as root (network namespaces)" >&2; exit 1; }
+  harness=("$repo/tests/netns/netns-run.sh")
+  if [ "$devices" -gt 0 ]; then harness+=(--devices "$devices"); else harness+=(--no-sim); fi
+  inner_cmd=(bash "$0" "${args[@]}" --inner)
+  if [ "$xvfb" = 1 ]; then
+    inner_cmd=(xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "${inner_cmd[@]}")
+  fi
+  exec "${harness[@]}" -- "${inner_cmd[@]}"
+fi
+
+# ---- inside the requester namespace -----------------------------------------
+work=$(absdir "$(dirname "$out")")
+out=$work/$(basename "$out")
+name=$(basename "$out" .out)
+go=$work/$name.go
+run_script=$work/$name.run.tw
+rm -f "$go"
+{ echo "waitfile $(winpath "$go") 180000"; cat "$script"; } >"$run_script"
+prefix=$(absdir "$(dirname "$prefix")")/$(basename "$prefix")
+[ -n "$shots" ] && shots=$(absdir "$shots")
+
+opts=(--root "$wine_root" --arch "$arch" --version "$version" --fresh-keep "$prefix")
+[ -n "$regfile" ] && opts+=(--reg "$regfile")
+"$repo/tests/wine/wine-run.sh" "${opts[@]}" "$driver" -f "$(winpath "$run_script")" >"$out" 2>&1 &
+wr=$!
+
+ours() {  # pids of the processes that run for our prefix
+  grep -lszxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ | cut -d/ -f3
+}
+stop_ours() {  # the run and every process of its prefix: all started here
+  kill -TERM "$wr" 2>/dev/null
+  wait "$wr"
+  local left
+  left=$(ours)
+  [ -n "$left" ] && kill -TERM $left 2>/dev/null
+}
+
+server=""
+for ((i = 0; i < 2400; i++)); do  # a first template prefix takes ~15 s
+  for p in $(ours); do
+    case $(cat "/proc/$p/comm" 2>/dev/null) in wineserver*) server=$p ;; esac
+  done
+  [ -n "$server" ] && break
+  kill -0 "$wr" 2>/dev/null || break
+  sleep 0.05
+done
+if [ -z "$server" ]; then
+  echo "session: FAIL: no wineserver for $prefix"
+  stop_ours
+  exit 1
+fi
+# The server above all: it owns every socket of the prefix. A short-lived
+# helper that has ended between the listing and the question is passed over.
+for p in $server $(ours); do
+  ns=$(ip netns identify "$p" 2>/dev/null)
+  [ "$ns" != "$NETNS_REQ" ] && [ "$p" != "$server" ] && [ ! -e "/proc/$p" ] && continue
+  if [ "$ns" != "$NETNS_REQ" ]; then
+    echo "session: FAIL: process $p ($(cat "/proc/$p/comm" 2>/dev/null)) of the prefix is in namespace '${ns:-default}', not $NETNS_REQ"
+    stop_ours
+    exit 1
+  fi
+done
+echo "session: wineserver $server in $NETNS_REQ"
+touch "$go"
+
+if [ -n "$shots" ]; then
+  # Screenshots on request: the rectangle comes from the driver, the picture
+  # from the X server that the prefix draws on.
+  while kill -0 "$wr" 2>/dev/null; do
+    for req in "$shots"/*.req; do
+      [ -e "$req" ] || continue
+      read -r l t r b <"$req" || continue
+      png=${req%.req}.png
+      sleep 0.3  # the last repaint of the page
+      import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$png" 2>/dev/null ||
+        echo "session: screenshot $png failed"
+      rm -f "$req"
+      touch "${req%.req}.done"
+    done
+    sleep 0.1
+  done
+fi
+wait "$wr"
