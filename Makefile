@@ -9,7 +9,7 @@ NATIVE := $(BUILD)/native
 WIN32 := $(BUILD)/win32
 WIN64 := $(BUILD)/win64
 
-.PHONY: all setup build run test fuzz clean
+.PHONY: all setup build run test fuzz bench clean
 
 all: build
 
@@ -34,6 +34,10 @@ run: build
 
 fuzz: build
 	@cmake --build $(NATIVE) --target fuzz -j$(JOBS)
+
+# Figures, not tests: ratios against bare baselines measured in the same run.
+bench: build
+	@bash bench/run.sh --build $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

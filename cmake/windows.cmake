@@ -86,6 +86,10 @@ if(WINE_TESTS_ALLOWED)
   # servers at the end so that nothing of Wine outlives the test run.
   add_test(NAME wine.stop COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/stop-servers.sh ${CMAKE_BINARY_DIR}/wine)
   set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine LABELS win)
+  # The prefix template and the XP prefix are made first, once, in the
+  # machine's own namespace, before tests start sessions in private ones.
+  add_test(NAME wine.prepare COMMAND ${WINE_RUN} --arch ${WINE_ARCH} --version winxp cmd /c exit)
+  set_tests_properties(wine.prepare PROPERTIES FIXTURES_SETUP wine LABELS win TIMEOUT 600)
 
   # wine_test(NAME VERSION PROGRAM ARGS...): run in the shared prefix of that
   # emulated version. wine_test_fresh: in a throw-away copy of it, for tests

@@ -98,3 +98,9 @@ void unloadLibraries(InstallContext* ctx) {
 }
 
 void* resourceModule(void) { return g_resourceModule; }
+
+void* loadSystemLibrary(const char* name) {
+    char path[256];
+    if (!systemFilePath(path, name)) return NULL;
+    return LoadLibraryA(path);
+}

@@ -22,6 +22,9 @@ void loadLibraries(InstallContext* ctx);
 void unloadLibraries(InstallContext* ctx);
 // The module of localised pages and texts (an HMODULE; null: the program).
 void* resourceModule(void);
+// Loads a library of the system folder by its full path (an HMODULE, or null):
+// the package folder the program starts from may hold files of the same name.
+void* loadSystemLibrary(const char* name);
 // Creates (replacing) the file and writes the buffer in one call.
 int writeBytesToFile(const char* path, const void* bytes, size_t length);
 

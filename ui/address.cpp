@@ -5,15 +5,16 @@
 #include "ui/address.h"
 
 #include <windows.h>
-#include <winsock.h>
 #include <commctrl.h>
 #include <string.h>
 
+#include "core/libraries.h"
 #include "core/text.h"
 #include "package/package.h"
 #include "ui/centre.h"
 #include "ui/discovery.h"
 #include "ui/uitext.h"
+#include "ui/winsock.h"
 #include "ui/wizard.h"
 
 namespace {
@@ -68,11 +69,11 @@ SearchState g_search = {INVALID_SOCKET, 0, ""};
 // Closes the socket and releases the socket library, each at most once.
 void endSearch(void) {
     if (g_search.socket != INVALID_SOCKET) {
-        closesocket(g_search.socket);
+        winsock()->closesocket(g_search.socket);
         g_search.socket = INVALID_SOCKET;
     }
     if (g_search.libraryStarted) {
-        WSACleanup();
+        winsock()->WSACleanup();
         g_search.libraryStarted = 0;
     }
 }
@@ -80,9 +81,10 @@ void endSearch(void) {
 // This host's address text, from the addresses its own name resolves to.
 int findLocalAddressText(char* out, size_t cap) {
     char name[256];
-    if (gethostname(name, 255) != 0) return 0;
+    const WinsockCalls* ws = winsock();
+    if (ws->gethostname(name, 255) != 0) return 0;
     name[255] = '\0';
-    struct hostent* host = gethostbyname(name);
+    struct hostent* host = ws->gethostbyname(name);
     if (!host || host->h_addrtype != AF_INET || host->h_length != 4 || !host->h_addr_list) return 0;
     Ipv4Bytes addresses[kMaxHostAddresses];
     size_t count = 0;
@@ -100,37 +102,38 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     endSearch();  // a search left over would hold the port
     g_search.localAddressText[0] = '\0';
 
+    const WinsockCalls* ws = winsock();
     WSADATA wsa;
-    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
+    if (!ws || ws->WSAStartup(MAKEWORD(2, 2), &wsa) != 0) return;
     g_search.libraryStarted = 1;
 
-    g_search.socket = socket(AF_INET, SOCK_DGRAM, 0);
+    g_search.socket = ws->socket(AF_INET, SOCK_DGRAM, 0);
     if (g_search.socket == INVALID_SOCKET) {
         endSearch();
         return;
     }
     int on = 1;
-    setsockopt(g_search.socket, SOL_SOCKET, SO_BROADCAST, (const char*)&on, sizeof on);
+    ws->setsockopt(g_search.socket, SOL_SOCKET, SO_BROADCAST, (const char*)&on, sizeof on);
     int receiveBuffer = kReceiveBufferBytes;
-    setsockopt(g_search.socket, SOL_SOCKET, SO_RCVBUF, (const char*)&receiveBuffer, sizeof receiveBuffer);
+    ws->setsockopt(g_search.socket, SOL_SOCKET, SO_RCVBUF, (const char*)&receiveBuffer, sizeof receiveBuffer);
 
     struct sockaddr_in to;
     memset(&to, 0, sizeof to);
     to.sin_family = AF_INET;
-    to.sin_port = htons(DiscoveryRequestPort);
-    to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+    to.sin_port = toNetwork16(DiscoveryRequestPort);
+    to.sin_addr.s_addr = toNetwork32(INADDR_BROADCAST);
 
     struct sockaddr_in local;
     memset(&local, 0, sizeof local);
     local.sin_family = AF_INET;
-    local.sin_port = htons(DiscoveryReplyPort);
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = toNetwork16(DiscoveryReplyPort);
+    local.sin_addr.s_addr = toNetwork32(INADDR_ANY);
     // When the port is taken the request still goes out, from a port the
     // system picks; no reply can reach us then, and the list stays empty.
     // A failed notification request (WSAEWOULDBLOCK is none) is passed over
     // the same way.
-    if (bind(g_search.socket, (const struct sockaddr*)&local, sizeof local) == 0)
-        WSAAsyncSelect(g_search.socket, dlg, kSocketMessage, FD_READ);
+    if (ws->bind(g_search.socket, (const struct sockaddr*)&local, sizeof local) == 0)
+        ws->WSAAsyncSelect(g_search.socket, dlg, kSocketMessage, FD_READ);
 
     if (!findLocalAddressText(g_search.localAddressText, sizeof g_search.localAddressText)) {
         endSearch();
@@ -139,7 +142,7 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     char request[DiscoveryRequestMax];
     size_t length = buildDiscoveryRequest(request, sizeof request, rec->productId, g_search.localAddressText);
     if (length == 0 ||
-        sendto(g_search.socket, request, (int)length, 0, (const struct sockaddr*)&to, sizeof to) != (int)length)
+        ws->sendto(g_search.socket, request, (int)length, 0, (const struct sockaddr*)&to, sizeof to) != (int)length)
         endSearch();
 }
 
@@ -151,10 +154,11 @@ void readReply(HWND dlg) {
     struct sockaddr_in from;
     int fromLength = sizeof from;
     memset(&from, 0, sizeof from);
-    int n = recvfrom(g_search.socket, buffer, DiscoveryReadMax, 0, (struct sockaddr*)&from, &fromLength);
+    const WinsockCalls* ws = winsock();
+    int n = ws->recvfrom(g_search.socket, buffer, DiscoveryReadMax, 0, (struct sockaddr*)&from, &fromLength);
     // Windows reports a datagram longer than the buffer as an error, having
     // filled the buffer with its first part: that part is what is judged.
-    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEMSGSIZE) n = DiscoveryReadMax;
+    if (n == SOCKET_ERROR && ws->WSAGetLastError() == WSAEMSGSIZE) n = DiscoveryReadMax;
     if (n == SOCKET_ERROR || fromLength < (int)sizeof from || from.sin_family != AF_INET) return;
     if (!isDiscoveryReply(buffer, n, g_search.localAddressText)) return;
 
@@ -232,8 +236,7 @@ typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
 // common controls of Windows 95 without a later Internet Explorer lack the
 // call and the class.
 int registerAddressFieldClass(void) {
-    HMODULE comctl = GetModuleHandleA("comctl32.dll");
-    if (!comctl) comctl = LoadLibraryA("comctl32.dll");  // kept for the run: the class lives in it
+    HMODULE comctl = (HMODULE)loadSystemLibrary("comctl32.dll");  // kept for the run: the class lives in it
     if (!comctl) return 0;
     InitCommonControlsExFn init = (InitCommonControlsExFn)(void*)GetProcAddress(comctl, "InitCommonControlsEx");
     if (!init) return 0;
@@ -335,7 +338,9 @@ uint32_t addressToHostOrder(const char* text) {
     // Parsers differ on the empty text (0 on some Windows versions, all ones
     // on others); it is no address, so it reads as one the parser rejects.
     if (!text || text[0] == '\0') return 0xFFFFFFFFu;
-    unsigned long network = inet_addr(text);
+    const WinsockCalls* ws = winsock();
+    if (!ws) return 0xFFFFFFFFu;  // the parser's failure value
+    unsigned long network = ws->inet_addr(text);
     unsigned char b[4];
     memcpy(b, &network, 4);  // first field in the first byte
     return ((uint32_t)b[0] << 24) | ((uint32_t)b[1] << 16) | ((uint32_t)b[2] << 8) | (uint32_t)b[3];

@@ -7,4 +7,5 @@ list(APPEND PURE_SOURCES
   ${CMAKE_SOURCE_DIR}/ui/centre_math.cpp)
 list(APPEND GLUE_SOURCES
   ${CMAKE_SOURCE_DIR}/ui/address.cpp
+  ${CMAKE_SOURCE_DIR}/ui/winsock.cpp
   ${CMAKE_SOURCE_DIR}/ui/centre.cpp)

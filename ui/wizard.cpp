@@ -257,6 +257,15 @@ INT_PTR CALLBACK choicePageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
     return FALSE;
 }
 
+// The progress bar's class lives in the common controls library, loaded from
+// the system folder (never from the package folder the program starts in).
+void initCommonControls(void) {
+    typedef void(WINAPI * InitFn)(void);
+    HMODULE comctl = (HMODULE)loadSystemLibrary("comctl32.dll");  // kept for the run
+    InitFn init = comctl ? (InitFn)(void*)GetProcAddress(comctl, "InitCommonControls") : NULL;
+    if (init) init();
+}
+
 // The progress page ends only once its worker has finished: the libraries
 // that the worker's texts come from are unloaded right after the page.
 struct ProgressState {
@@ -271,7 +280,7 @@ INT_PTR CALLBACK progressPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
     if (handleCommonPageMessage(dlg, msg, wParam, &result)) return result;
     switch (msg) {
     case WM_INITDIALOG: {
-        InitCommonControls();
+        initCommonControls();
         centreWindow(dlg);
         keepContext(dlg, lParam);
         g_progress.page = dlg;

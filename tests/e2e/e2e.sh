@@ -167,6 +167,10 @@ session() {
   t1=$(date +%s%N)
   out=$(tr -d '\r' <"$work/$1.out")
   echo "session $1: $(( (t1 - t0) / 1000000 )) ms, exit $rc"
+  if [ "$rc" != 0 ]; then  # what the session and the driver said, for the record
+    sed 's/^/  | /' "$work/$1.log" | tail -n 20
+    tr -d '\r' <"$work/$1.out" | sed 's/^/  > /' | tail -n 20
+  fi
   expect "$1: twdriver's exit code" "$rc" 0
   grep -q '^session: wineserver [0-9]* in twreq-' "$work/$1.log" && ok || bad "$1: namespace of the wineserver not confirmed"
 }

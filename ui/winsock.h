@@ -1,0 +1,35 @@
+// Winsock 1.1, loaded from the system folder when the search first needs it
+// rather than imported: a wsock32.dll placed in the package folder would
+// otherwise be loaded with the program.
+#ifndef UI_WINSOCK_H
+#define UI_WINSOCK_H
+
+#include <windows.h>
+#include <winsock.h>
+
+struct WinsockCalls {
+    int(PASCAL* WSAStartup)(WORD, LPWSADATA);
+    int(PASCAL* WSACleanup)(void);
+    int(PASCAL* WSAGetLastError)(void);
+    int(PASCAL* WSAAsyncSelect)(SOCKET, HWND, u_int, long);
+    SOCKET(PASCAL* socket)(int, int, int);
+    int(PASCAL* setsockopt)(SOCKET, int, int, const char*, int);
+    int(PASCAL* bind)(SOCKET, const struct sockaddr*, int);
+    int(PASCAL* sendto)(SOCKET, const char*, int, int, const struct sockaddr*, int);
+    int(PASCAL* recvfrom)(SOCKET, char*, int, int, struct sockaddr*, int*);
+    int(PASCAL* closesocket)(SOCKET);
+    int(PASCAL* gethostname)(char*, int);
+    struct hostent*(PASCAL* gethostbyname)(const char*);
+    unsigned long(PASCAL* inet_addr)(const char*);
+};
+
+// The calls, or null when the library or one of them is missing.
+const WinsockCalls* winsock(void);
+
+// Network byte order of a port or an address, without the library.
+inline u_short toNetwork16(u_short v) { return (u_short)((v >> 8) | (v << 8)); }
+inline u_long toNetwork32(u_long v) {
+    return ((v & 0xFFu) << 24) | ((v & 0xFF00u) << 8) | ((v >> 8) & 0xFF00u) | ((v >> 24) & 0xFFu);
+}
+
+#endif
