@@ -51,6 +51,21 @@ root=$(cd "$root" && pwd)
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
+# copy_prefix FROM TO: a prefix is some 700 MB, nearly all of it Wine's own
+# program files, which neither Wine nor the program under test ever rewrites
+# in place (they are replaced or deleted, which leaves the source alone). Those
+# are hard links; everything else (registry, INI and INF files, the update
+# stamp) is a real copy, so a test's writes never reach another prefix.
+copy_prefix() {
+  local from="$1" to="$2"
+  rm -rf "$to"
+  cp -al "$from" "$to"
+  (cd "$from" && find . -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
+      -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.acm' -o -iname '*.cpl' \
+      -o -iname '*.nls' -o -iname '*.tlb' -o -iname '*.ttf' -o -iname '*.ax' \) -print0 |
+    xargs -0 -r cp -a --remove-destination --parents -t "$to")
+}
+
 # make_prefix DIR VERSION: template once per kind, then a copy per version.
 make_prefix() {
   local dir="$1" ver="$2" tmpl="$root/template-$arch"
@@ -67,8 +82,7 @@ make_prefix() {
     touch "$tmpl/.ready"
   fi
   if [ ! -f "$dir/.ready" ]; then
-    rm -rf "$dir"
-    cp -a "$tmpl" "$dir"
+    copy_prefix "$tmpl" "$dir"
     rm -f "$dir/.ready"
     WINEPREFIX="$dir" quiet "$wine" reg add 'HKCU\Software\Wine' /v Version /d "$ver" /f
     WINEPREFIX="$dir" quiet wineserver -w
@@ -88,23 +102,20 @@ if [ "$fresh" = 0 ]; then
   exec 9>"$root/.lock-$arch"
   flock 9
   if [ ! -f "$prefix/.ready" ]; then
-    rm -rf "$prefix"
-    cp -a "$pristine" "$prefix"
+    copy_prefix "$pristine" "$prefix"
   fi
   flock -u 9
 fi
 if [ -n "$keep" ]; then
   mkdir -p "$(dirname "$keep")"
   run="$(cd "$(dirname "$keep")" && pwd)/$(basename "$keep")"
-  rm -rf "$run"
-  cp -a "$prefix" "$run"
+  copy_prefix "$prefix" "$run"
   rm -f "$run/.ready"
   prefix="$run"
   trap 'WINEPREFIX="$run" quiet wineserver -k' EXIT
 elif [ "$fresh" = 1 ]; then
   run="$root/run-$arch-$version-$$"
-  rm -rf "$run"
-  cp -a "$prefix" "$run"
+  copy_prefix "$prefix" "$run"
   prefix="$run"
   trap 'WINEPREFIX="$run" quiet wineserver -k; rm -rf "$run"' EXIT
 fi
