@@ -11,8 +11,9 @@
 #            files grown to 50 MB each) installed by the program against a bare
 #            CopyFileA program (bench/copy_files.cpp) in the same prefix, and
 #            against Linux cp; the install's time beyond its four 1000 ms
-#            progress pauses; then the upgrade and the removal of the same
-#            files, each with its time beyond its pauses
+#            progress pauses; then the upgrade of the same files against a
+#            bare copy over existing files, and the removal, each with its
+#            time beyond its pauses
 #   discovery 250 simulated scanners answering one search in a burst, inside
 #            the namespace harness (tests/e2e/session.sh, root only): are all
 #            listed, and the time from the burst (the simulator's log line of
@@ -100,6 +101,10 @@ if want size; then
 fi
 
 # ---- copy ------------------------------------------------------------------
+# Each timed step runs in its own server session of one kept prefix, with the
+# disk flushed before it, so that no step pays for another's write-back: the
+# bare copy into new files, the install, the bare copy over its own files, the
+# upgrade (over the installed files) and the removal, in that order.
 if want copy; then
   pkg=$work/copy
   cp -a "$repo/examples/package" "$pkg"
@@ -112,7 +117,13 @@ if want copy; then
   done
   total=$(cat "${files[@]/#/$src/}" | wc -c)
   PKG=$(winpath "$pkg") W=$(winpath "$work")
-  {
+  prefix=$work/copy-prefix
+  bare_step() {
+    echo "start $PKG\\copy_files.exe $PKG\\WIN2K_XP\\ENGLISH C:\\windows\\BARECOPY ${files[*]}"
+    echo "waitexit 300000"
+  }
+  # wizard_to: the program started from the package, English, the 1800 model.
+  wizard_to() {
     echo "cd $PKG"
     echo "start $PKG\\TwainSetup.exe"
     echo "wait 1015 20000"
@@ -123,6 +134,19 @@ if want copy; then
     echo "selecttext 1014 Example MFP 1800 Series"
     echo "press 1"
     echo "gone"
+  }
+  finish() {  # finish NAME TEXT-ID
+    echo "gone"
+    echo "wait 1011 10000"
+    echo "waittext 1012 300000 $(str ENGLISH "$2")"
+    echo "touch $W\\$1-end"
+    echo "press 2"
+    echo "gone"
+    echo "waitexit 30000"
+  }
+  bare_step >"$work/bare1.tw"
+  {
+    wizard_to
     echo "wait 1007,1012 10000"
     echo "press 1"
     echo "gone"
@@ -130,69 +154,61 @@ if want copy; then
     echo "type address 192.168.40.7"
     echo "touch $W\\install-begin"
     echo "press 1"
-    echo "gone"
-    echo "wait 1011 10000"
-    echo "waittext 1012 300000 $(str ENGLISH 41)"
-    echo "touch $W\\install-end"
-    echo "press 2"
-    echo "gone"
-    echo "waitexit 30000"
+    finish install 41
     echo "exists C:\\windows\\TWAIN_32\\EXMFP18\\EXMRES.dll"
-    for seq in upgrade:1009:42 remove:1010:43; do
-      IFS=: read -r name radio text <<<"$seq"
-      echo "start $PKG\\TwainSetup.exe"
-      echo "wait 1015 20000"
-      echo "selecttext 1015 English"
-      echo "press 1"
-      echo "gone"
-      echo "wait 1014 10000"
-      echo "selecttext 1014 Example MFP 1800 Series"
-      echo "press 1"
-      echo "gone"
+  } >"$work/install.tw"
+  bare_step >"$work/bare2.tw"
+  for seq in upgrade:1009:42 remove:1010:43; do
+    IFS=: read -r name radio text <<<"$seq"
+    {
+      wizard_to
       echo "wait 1009,1010 10000"
       echo "check $radio"
       echo "touch $W\\$name-begin"
       echo "press 1"
-      echo "gone"
-      echo "wait 1011 10000"
-      echo "waittext 1012 300000 $(str ENGLISH "$text")"
-      echo "touch $W\\$name-end"
-      echo "press 2"
-      echo "gone"
-      echo "waitexit 30000"
-    done
-    echo "start $PKG\\copy_files.exe $PKG\\WIN2K_XP\\ENGLISH C:\\windows\\TWAIN_32\\BARECOPY ${files[*]}"
-    echo "waitexit 300000"
-  } >"$work/copy.tw"
-  (cd "$pkg" && bash "$wine_run" --root "$wine_root" --arch win64 --version winxp --fresh \
-    "$driver" -f "$(winpath "$work/copy.tw")") >"$work/copy.out" 2>&1
-  t=$(tr -d '\r' <"$work/copy.out")
-  bare=$(awk '$1 == "copy" { print $2 }' <<<"$t")
-  if [ -f "$work/install-begin" ] && [ -f "$work/install-end" ] && [ -n "$bare" ] &&
+      finish "$name" "$text"
+    } >"$work/$name.tw"
+  done
+  : >"$work/copy.out"
+  for step in bare1 install bare2 upgrade remove; do
+    sync
+    if [ "$step" = bare1 ]; then how=(--root "$wine_root" --arch win64 --version winxp --fresh-keep "$prefix")
+    else how=(--again "$prefix"); fi
+    (cd "$pkg" && bash "$wine_run" "${how[@]}" "$driver" -f "$(winpath "$work/$step.tw")") 2>&1 |
+      tr -d '\r' | sed "s/^copy /copy $step /" >>"$work/copy.out"
+  done
+  t=$(cat "$work/copy.out")
+  bare1=$(awk '$1 == "copy" && $2 == "bare1" { print $3 }' <<<"$t")
+  bare2=$(awk '$1 == "copy" && $2 == "bare2" { print $3 }' <<<"$t")
+  span() {  # span NAME: milliseconds between the NAME-begin and NAME-end marks
+    awk -v t=$(( ($(date -r "$work/$1-end" +%s%N) - $(date -r "$work/$1-begin" +%s%N)) / 100000 )) \
+      'BEGIN { printf "%.1f", t / 10 }'
+  }
+  beyond() { awk -v t="$1" -v p="$2" 'BEGIN { printf "%.1f", t - 1000 * p }'; }
+  if [ -f "$work/install-end" ] && [ -n "$bare1" ] &&
     grep -qx 'exists C:\\windows\\TWAIN_32\\EXMFP18\\EXMRES.dll: 1' <<<"$t"; then
-    install=$(( ($(date -r "$work/install-end" +%s%N) - $(date -r "$work/install-begin" +%s%N)) / 100000 ))
-    install=$(awk -v t="$install" 'BEGIN { printf "%.1f", t / 10 }')
-    beyond=$(awk -v t="$install" 'BEGIN { printf "%.1f", t - 4000 }')
-    span() {  # span NAME PAUSES: "TOTAL ms, beyond its PAUSES x 1000 ms pauses X ms"
-      local t=$(( ($(date -r "$work/$1-end" +%s%N) - $(date -r "$work/$1-begin" +%s%N)) / 100000 ))
-      awk -v t="$t" -v p="$2" 'BEGIN { printf "%.1f ms, beyond its %d x 1000 ms pauses %.1f ms", t / 10, p, t / 10 - 1000 * p }'
-    }
-    seqs="install $(span install 4)"
-    [ -f "$work/upgrade-end" ] && seqs="$seqs; upgrade (the same four files again) $(span upgrade 3)"
-    [ -f "$work/remove-end" ] && seqs="$seqs; removal $(span remove 5)"
+    install=$(beyond "$(span install)" 4)
     mkdir -p "$work/cp"
+    sync
     c0=$(date +%s%N)
     cp "${files[@]/#/$src/}" "$work/cp/"
     sync "$work/cp"
     c1=$(date +%s%N)
     cpms=$(awk -v t=$(( (c1 - c0) / 100000 )) 'BEGIN { printf "%.1f", t / 10 }')
-    echo "copy: $((total / 1048576)) MB in ${#files[@]} files; install beyond its pauses $beyond ms (from OK" \
-      "in the address dialog to the completion text); bare CopyFileA $bare ms: ratio $(ratio "$beyond" "$bare");" \
-      "Linux cp (with sync) $cpms ms: ratio $(ratio "$beyond" "$cpms")"
-    echo "sequences: $seqs"
+    echo "copy: $((total / 1048576)) MB in ${#files[@]} files; install beyond its four 1000 ms pauses" \
+      "$install ms (from OK in the address dialog to the completion text); bare CopyFileA into new files" \
+      "$bare1 ms: ratio $(ratio "$install" "$bare1") (beyond the copy $(beyond "$install" 0 | awk -v b="$bare1" '{ printf "%.1f", $1 - b }') ms);" \
+      "Linux cp (with sync) $cpms ms: ratio $(ratio "$install" "$cpms")"
+    if [ -f "$work/upgrade-end" ] && [ -n "$bare2" ]; then
+      upgrade=$(beyond "$(span upgrade)" 3)
+      echo "upgrade: beyond its three pauses $upgrade ms; bare CopyFileA over its own files $bare2 ms:" \
+        "ratio $(ratio "$upgrade" "$bare2") (beyond the copy $(awk -v a="$upgrade" -v b="$bare2" 'BEGIN { printf "%.1f", a - b }') ms)"
+    fi
+    [ -f "$work/remove-end" ] && echo "removal: beyond its five pauses $(beyond "$(span remove)" 5) ms"
   else
     echo "copy: no figures"; cat "$work/copy.out"
   fi
+  rm -rf "$prefix"
 fi
 
 # ---- discovery ---------------------------------------------------------------
@@ -260,4 +276,5 @@ if want discovery; then
     rm -rf "$work/disc-prefix"
   fi
 fi
-rm -rf "$work"
+# KEEP_WORK=1 keeps the work folder (the programs' output) for a look inside.
+[ -n "${KEEP_WORK:-}" ] || rm -rf "$work"

@@ -38,9 +38,13 @@ add_executable(TwainSetup WIN32 ${CMAKE_SOURCE_DIR}/core/main.cpp ${PRODUCT_RC})
 target_compile_options(TwainSetup PRIVATE ${PRODUCT_FLAGS})
 target_link_libraries(TwainSetup PRIVATE twglue ${PRODUCT_LIBS})
 # Subsystem version 4.0: Windows 95 refuses programs that ask for more.
+# Sections aligned in the file as in memory: the loader maps the 12 MB of
+# embedded libraries straight from the file instead of reading them all in
+# before the first page shows (under Wine a third of the start-up time).
 target_link_options(TwainSetup PRIVATE ${PRODUCT_LINK} -mwindows
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
-  -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+  -Wl,--major-os-version,4 -Wl,--minor-os-version,0
+  -Wl,--file-alignment,4096)
 
 # Resources (string tables, templates, pictures, the embedded libraries) and
 # the driver-setup library.

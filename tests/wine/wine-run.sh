@@ -3,6 +3,7 @@
 #
 #   wine-run.sh --root DIR [--version winxp] [--arch win64|win32] [--fresh | --fresh-keep COPY]
 #               [--reg FILE.reg] PROGRAM [ARGS...]
+#   wine-run.sh --again COPY PROGRAM [ARGS...]
 #
 # Prefixes live under DIR (the build folder), never in the user's home: a
 # template per prefix kind is made once with wineboot, and each emulated Windows
@@ -10,18 +11,20 @@
 # (for tests that change system state), deleted afterwards; --fresh-keep COPY
 # makes that copy at COPY (replacing what is there) and keeps it, its server
 # stopped so that the registry files are written, for a test to inspect
-# drive_c and the registry afterwards (the test deletes it). --reg imports a
+# drive_c and the registry afterwards (the test deletes it); --again COPY runs
+# the next program in such a copy as it was left, in a new server session
+# (e.g. after the caller flushed the disk between two timed steps). --reg imports a
 # registry file into the fresh copy before the program's server session starts
 # (e.g. the X11 display driver in place of the tests' null driver). The environment
 # variables WINE_VERSION and WINE_ARCH give the defaults, so CTest can set them
-# per test.
+# per test; TW_WINEDEBUG sets WINEDEBUG (default -all) for a look inside.
 #
 # A kept-alive wineserver is started with its own standard streams before the
 # program runs: Wine's helper processes inherit the streams of the first
 # process of a server session and would otherwise hold CTest's pipe open.
 set -euo pipefail
 
-root="" version="${WINE_VERSION:-winxp}" arch="${WINE_ARCH:-win64}" fresh=0 keep="" regfile=""
+root="" version="${WINE_VERSION:-winxp}" arch="${WINE_ARCH:-win64}" fresh=0 keep="" regfile="" again=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --root) root="$2"; shift 2 ;;
@@ -30,14 +33,15 @@ while [ $# -gt 0 ]; do
     --fresh) fresh=1; shift ;;
     --fresh-keep) fresh=1; keep="$2"; shift 2 ;;
     --reg) regfile="$2"; shift 2 ;;
+    --again) again="$2"; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
 done
-[ -n "$root" ] || { echo "wine-run: --root is required" >&2; exit 2; }
+[ -n "$root" ] || [ -n "$again" ] || { echo "wine-run: --root is required" >&2; exit 2; }
 [ $# -ge 1 ] || { echo "wine-run: no program" >&2; exit 2; }
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH="$arch"
+export WINEDEBUG="${TW_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH="$arch"
 # The 64-bit loader runs 64-bit programs without the 32-bit half of Wine,
 # which needs IA-32 support in the kernel that not every host has.
 if [ "$arch" = win64 ]; then
@@ -46,8 +50,13 @@ if [ "$arch" = win64 ]; then
 else
   wine=wine
 fi
-mkdir -p "$root"
-root=$(cd "$root" && pwd)
+if [ -n "$again" ]; then
+  [ -f "$again/system.reg" ] || { echo "wine-run: $again is no prefix" >&2; exit 2; }
+  root=$(cd "$again/.." && pwd)
+else
+  mkdir -p "$root"
+  root=$(cd "$root" && pwd)
+fi
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
@@ -94,30 +103,35 @@ make_prefix() {
 # The version prefix stays as wineboot left it: fresh copies start from it,
 # so what one test leaves behind never reaches another. Plain runs share a
 # copy of their own.
-pristine="$root/$arch-$version"
-make_prefix "$pristine" "$version"
-prefix="$pristine"
-if [ "$fresh" = 0 ]; then
-  prefix="$root/shared-$arch-$version"
-  exec 9>"$root/.lock-$arch"
-  flock 9
-  if [ ! -f "$prefix/.ready" ]; then
-    copy_prefix "$pristine" "$prefix"
+if [ -n "$again" ]; then
+  prefix=$(cd "$again" && pwd)
+  trap 'WINEPREFIX="$prefix" quiet wineserver -k' EXIT
+else
+  pristine="$root/$arch-$version"
+  make_prefix "$pristine" "$version"
+  prefix="$pristine"
+  if [ "$fresh" = 0 ]; then
+    prefix="$root/shared-$arch-$version"
+    exec 9>"$root/.lock-$arch"
+    flock 9
+    if [ ! -f "$prefix/.ready" ]; then
+      copy_prefix "$pristine" "$prefix"
+    fi
+    flock -u 9
   fi
-  flock -u 9
-fi
-if [ -n "$keep" ]; then
-  mkdir -p "$(dirname "$keep")"
-  run="$(cd "$(dirname "$keep")" && pwd)/$(basename "$keep")"
-  copy_prefix "$prefix" "$run"
-  rm -f "$run/.ready"
-  prefix="$run"
-  trap 'WINEPREFIX="$run" quiet wineserver -k' EXIT
-elif [ "$fresh" = 1 ]; then
-  run="$root/run-$arch-$version-$$"
-  copy_prefix "$prefix" "$run"
-  prefix="$run"
-  trap 'WINEPREFIX="$run" quiet wineserver -k; rm -rf "$run"' EXIT
+  if [ -n "$keep" ]; then
+    mkdir -p "$(dirname "$keep")"
+    run="$(cd "$(dirname "$keep")" && pwd)/$(basename "$keep")"
+    copy_prefix "$prefix" "$run"
+    rm -f "$run/.ready"
+    prefix="$run"
+    trap 'WINEPREFIX="$run" quiet wineserver -k' EXIT
+  elif [ "$fresh" = 1 ]; then
+    run="$root/run-$arch-$version-$$"
+    copy_prefix "$prefix" "$run"
+    prefix="$run"
+    trap 'WINEPREFIX="$run" quiet wineserver -k; rm -rf "$run"' EXIT
+  fi
 fi
 export WINEPREFIX="$prefix"
 if [ -n "$regfile" ]; then
