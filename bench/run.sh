@@ -47,11 +47,10 @@ mkdir -p "$work"
 wine_root=$build/win64/wine
 wine_run=$repo/tests/wine/wine-run.sh
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$repo/tests/lib/twscript.sh"
 want() { [[ ",$only," == *",$1,"* ]]; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.1f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$repo/ui/resources/lang/$1.txt"; }
 
 # The baselines, built for x86-64 like the program the Wine runs start.
 cxx=x86_64-w64-mingw32-g++
@@ -122,27 +121,14 @@ if want copy; then
     echo "start $PKG\\copy_files.exe $PKG\\WIN2K_XP\\ENGLISH C:\\windows\\BARECOPY ${files[*]}"
     echo "waitexit 300000"
   }
-  # wizard_to: the program started from the package, English, the 1800 model.
   wizard_to() {
     echo "cd $PKG"
-    echo "start $PKG\\TwainSetup.exe"
-    echo "wait 1015 20000"
-    echo "selecttext 1015 English"
-    echo "press 1"
-    echo "gone"
-    echo "wait 1014 10000"
-    echo "selecttext 1014 Example MFP 1800 Series"
-    echo "press 1"
-    echo "gone"
+    tw_to_choice "$PKG\\TwainSetup.exe" English "Example MFP 1800 Series"
   }
   finish() {  # finish NAME TEXT-ID
-    echo "gone"
-    echo "wait 1011 10000"
-    echo "waittext 1012 300000 $(str ENGLISH "$2")"
+    tw_finish "$(str ENGLISH "$2")" 300000
     echo "touch $W\\$1-end"
-    echo "press 2"
-    echo "gone"
-    echo "waitexit 30000"
+    tw_end
   }
   bare_step >"$work/bare1.tw"
   {
@@ -223,15 +209,7 @@ if want discovery; then
     n=250
     {
       echo "cd $PKG"
-      echo "start $PKG\\TwainSetup.exe"
-      echo "wait 1015 20000"
-      echo "selecttext 1015 English"
-      echo "press 1"
-      echo "gone"
-      echo "wait 1014 10000"
-      echo "selecttext 1014 Example MFP 1800 Series"
-      echo "press 1"
-      echo "gone"
+      tw_to_choice "$PKG\\TwainSetup.exe" English "Example MFP 1800 Series"
       echo "wait 1007,1012 10000"
       echo "press 1"
       echo "gone"

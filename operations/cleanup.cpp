@@ -142,15 +142,6 @@ int deleteKeyTree(HKEY parent, const char* name, int depth) {
     return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
 }
 
-int windowsFolder(char (&dir)[1024]) {
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    if (n == 0 || n >= sizeof dir) {
-        dir[0] = '\0';
-        return 0;
-    }
-    return 1;
-}
-
 // Whether the file's bytes hold one of the prepared forms of the id.
 int fileContains(const char* path, StreamSearch* forms, int formCount) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
@@ -264,4 +255,13 @@ void deleteMatchingFiles(const char* directory, const char* pattern) {
         DeleteFileA(path);
     } while (FindNextFileA(listing, &found));
     FindClose(listing);
+}
+
+int windowsFolder(char (&dir)[1024]) {
+    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir) {
+        dir[0] = '\0';
+        return 0;
+    }
+    return 1;
 }

@@ -26,15 +26,6 @@ void setButtonAvailable(HWND page, BOOL available) {
     ShowWindow(button, available ? SW_SHOW : SW_HIDE);
 }
 
-int windowsFolder(char (&dir)[1024]) {
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    if (n == 0 || n >= sizeof dir) {
-        dir[0] = '\0';
-        return 0;
-    }
-    return 1;
-}
-
 }  // namespace
 
 void setProgressPause(unsigned long milliseconds) { g_progressPause = milliseconds; }

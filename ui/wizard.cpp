@@ -54,6 +54,17 @@ void hideAndDisable(HWND dlg, int id) {
     EnableWindow(item, FALSE);
 }
 
+// One text of a page: the control and the string it shows.
+struct ItemText {
+    int control;
+    UINT string;
+};
+
+template <int N>
+void setItemTexts(HWND dlg, HMODULE module, const ItemText (&texts)[N]) {
+    for (int i = 0; i < N; ++i) setItemText(dlg, texts[i].control, module, texts[i].string);
+}
+
 // The item data of the selected entry; CB_ERR (all bits set) with no entry.
 LRESULT selectedItemData(HWND dlg, int listId) {
     LRESULT sel = SendDlgItemMessageA(dlg, listId, CB_GETCURSEL, 0, 0);
@@ -70,9 +81,9 @@ INT_PTR CALLBACK languagePageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
         g_languagePageCtx = ctx;
         keepContext(dlg, lParam);
         HMODULE own = programModule();
-        setItemText(dlg, IdLanguagePrompt, own, StrSelectLanguage);
-        setItemText(dlg, IDOK, own, StrOk);
-        setItemText(dlg, IDCANCEL, own, StrCancel);
+        static const ItemText texts[] = {
+            {IdLanguagePrompt, StrSelectLanguage}, {IDOK, StrOk}, {IDCANCEL, StrCancel}};
+        setItemTexts(dlg, own, texts);
 
         char root[256];
         DWORD n = GetCurrentDirectoryA(sizeof root, root);
@@ -113,10 +124,8 @@ INT_PTR CALLBACK modelPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
         g_modelPageCtx = ctx;
         keepContext(dlg, lParam);
         centreWindow(dlg);
-        HMODULE own = programModule();
-        setItemText(dlg, IdModelPrompt, own, StrSelectModel);
-        setItemText(dlg, IDOK, own, StrOk);
-        setItemText(dlg, IDCANCEL, own, StrCancel);
+        static const ItemText texts[] = {{IdModelPrompt, StrSelectModel}, {IDOK, StrOk}, {IDCANCEL, StrCancel}};
+        setItemTexts(dlg, programModule(), texts);
 
         locateInf(ctx);
         ModelList models;
@@ -207,13 +216,10 @@ INT_PTR CALLBACK installPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
         // The page offers no choice: its two radio buttons stay out of sight.
         hideAndDisable(dlg, IdRadioUnused1);
         hideAndDisable(dlg, IdRadioUnused2);
-        HMODULE m = localisedModule();
-        setItemText(dlg, IdMainText, m, StrInstallWelcome);
-        setItemText(dlg, IdStatusText, m, StrInstallSecond);
-        setItemText(dlg, IdRadioUnused1, m, StrUnusedRadio1);
-        setItemText(dlg, IdRadioUnused2, m, StrUnusedRadio2);
-        setItemText(dlg, IDCANCEL, m, StrCancel);
-        setItemText(dlg, IDOK, m, StrOk);
+        static const ItemText texts[] = {
+            {IdMainText, StrInstallWelcome},   {IdStatusText, StrInstallSecond}, {IdRadioUnused1, StrUnusedRadio1},
+            {IdRadioUnused2, StrUnusedRadio2}, {IDCANCEL, StrCancel},            {IDOK, StrOk}};
+        setItemTexts(dlg, localisedModule(), texts);
         return TRUE;
     }
     case WM_COMMAND:
@@ -236,13 +242,10 @@ INT_PTR CALLBACK choicePageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
         centreWindow(dlg);
         keepContext(dlg, lParam);
         CheckDlgButton(dlg, IdRadioUpgrade, BST_CHECKED);  // upgrade is the default
-        HMODULE m = localisedModule();
-        setItemText(dlg, IdMainText, m, StrChoiceWelcome);
-        setItemText(dlg, IdStatusText, m, StrSelectAction);
-        setItemText(dlg, IdRadioUpgrade, m, StrUpgrade);
-        setItemText(dlg, IdRadioRemove, m, StrRemove);
-        setItemText(dlg, IDOK, m, StrFinish);
-        setItemText(dlg, IDCANCEL, m, StrCancel);
+        static const ItemText texts[] = {
+            {IdMainText, StrChoiceWelcome}, {IdStatusText, StrSelectAction}, {IdRadioUpgrade, StrUpgrade},
+            {IdRadioRemove, StrRemove},     {IDOK, StrFinish},                {IDCANCEL, StrCancel}};
+        setItemTexts(dlg, localisedModule(), texts);
         return TRUE;
     }
     case WM_COMMAND:
@@ -287,9 +290,8 @@ INT_PTR CALLBACK progressPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
         g_progress.workerDone = false;
         g_progress.endRequested = false;
         SendDlgItemMessageA(dlg, IdProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        HMODULE m = localisedModule();
-        setItemText(dlg, IdMainText, m, StrWaiting);
-        setItemText(dlg, IDCANCEL, m, StrFinish);
+        static const ItemText texts[] = {{IdMainText, StrWaiting}, {IDCANCEL, StrFinish}};
+        setItemTexts(dlg, localisedModule(), texts);
         SetDlgItemTextA(dlg, IdStatusText, "");
         startWorker(dlg, (InstallContext*)lParam);
         return TRUE;

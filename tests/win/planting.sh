@@ -45,8 +45,7 @@ mkdir -p "$work_root"
 work=$(mktemp -d "$(cd "$work_root" && pwd)/planting.XXXXXX")
 [ -n "${KEEP_WORK:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$repo/ui/resources/lang/$1.txt"; }
+. "$repo/tests/lib/twscript.sh"
 
 # Every library the program, or the driver-setup library inside it, loads at
 # run time by a name, and the libraries of its import table that Windows does
@@ -79,46 +78,22 @@ PKG=$(winpath "$pkg")
   echo "start $PKG\\probe.exe ${names[*]}"
   echo "waitexit 30000"
   echo "echo mark: install"
-  echo "start $PKG\\TwainSetup.exe"
-  echo "wait 1015 20000"
-  echo "selecttext 1015 English"
-  echo "press 1"
-  echo "gone"
-  echo "wait 1014 10000"
-  echo "selecttext 1014 Example MFP 1800 Series"
-  echo "press 1"
-  echo "gone"
+  tw_to_choice "$PKG\\TwainSetup.exe" English "Example MFP 1800 Series"
   echo "wait 1007,1012 10000"
   echo "press 1"
   echo "gone"
   echo "wait 1001,1003 10000"
   echo "type address 192.168.40.7"
   echo "press 1"
-  echo "gone"
-  echo "wait 1011 10000"
-  echo "waittext 1012 30000 $(str ENGLISH 41)"
-  echo "press 2"
-  echo "gone"
-  echo "waitexit 30000"
+  tw_finish "$(str ENGLISH 41)"
+  tw_end
   echo "echo mark: remove"
-  echo "start $PKG\\TwainSetup.exe"
-  echo "wait 1015 20000"
-  echo "selecttext 1015 English"
-  echo "press 1"
-  echo "gone"
-  echo "wait 1014 10000"
-  echo "selecttext 1014 Example MFP 1800 Series"
-  echo "press 1"
-  echo "gone"
+  tw_to_choice "$PKG\\TwainSetup.exe" English "Example MFP 1800 Series"
   echo "wait 1009,1010 10000"
   echo "check 1010"
   echo "press 1"
-  echo "gone"
-  echo "wait 1011 10000"
-  echo "waittext 1012 30000 $(str ENGLISH 43)"
-  echo "press 2"
-  echo "gone"
-  echo "waitexit 30000"
+  tw_finish "$(str ENGLISH 43)"
+  tw_end
 } >"$work/planting.tw"
 
 bash "$repo/tests/wine/wine-run.sh" --root "$wine_root" --arch "$arch" --version winxp \

@@ -1,0 +1,39 @@
+# Pieces of twdriver scripts shared by the tests and benchmarks that drive the
+# whole program; each prints script lines. Source this file.
+
+tw_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# winpath PATH: the Linux path as Wine's Z: drive shows it.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# str LANGUAGE ID: string ID of the language's text table, as the program shows it.
+str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$tw_repo/ui/resources/lang/$1.txt"; }
+
+# tw_to_choice PROGRAM LANGUAGE MODEL: start the program, choose the language
+# and the model; the next page (install or upgrade-or-remove) comes next.
+tw_to_choice() {
+  echo "start $1"
+  echo "wait 1015 20000"
+  echo "selecttext 1015 $2"
+  echo "press 1"
+  echo "gone"
+  echo "wait 1014 10000"
+  echo "selecttext 1014 $3"
+  echo "press 1"
+  echo "gone"
+}
+
+# tw_finish TEXT [TIMEOUT]: after OK on the page that starts the work, wait
+# for the progress page and its closing TEXT.
+tw_finish() {
+  echo "gone"
+  echo "wait 1011 10000"
+  echo "waittext 1012 ${2:-30000} $1"
+}
+
+# tw_end: Finish on the progress page, then the program's end.
+tw_end() {
+  echo "press 2"
+  echo "gone"
+  echo "waitexit 30000"
+}
