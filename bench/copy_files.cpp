@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
     CreateDirectoryA(argv[2], NULL);
     for (int i = 3; i < argc; ++i) {
         char from[MAX_PATH], to[MAX_PATH];
-        wsprintfA(from, "%s\\%s", argv[1], argv[i]);
-        wsprintfA(to, "%s\\%s", argv[2], argv[i]);
+        snprintf(from, sizeof from, "%s\\%s", argv[1], argv[i]);
+        snprintf(to, sizeof to, "%s\\%s", argv[2], argv[i]);
         if (!CopyFileA(from, to, FALSE)) {
             printf("error: copy %s: %lu\n", from, GetLastError());
             return 1;

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
             si.cb = sizeof si;
             PROCESS_INFORMATION pi;
             char commandLine[MAX_PATH + 2];
-            wsprintfA(commandLine, "\"%s\"", argv[i]);
+            snprintf(commandLine, sizeof commandLine, "\"%s\"", argv[i]);
             LARGE_INTEGER t0, t1;
             QueryPerformanceCounter(&t0);
             if (!CreateProcessA(argv[i], commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {

@@ -4,6 +4,7 @@
 // the path it was loaded from. The library exports nothing the
 // program could call; its only effect is the marker file.
 #include <windows.h>
+#include <stdio.h>
 
 static const char* baseName(const char* path) {
     const char* name = path;
@@ -19,7 +20,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     char program[MAX_PATH] = "";
     GetModuleFileNameA(NULL, program, sizeof program);
     char marker[2 * MAX_PATH + 32];
-    wsprintfA(marker, "C:\\planted-%s-%s.txt", baseName(path), baseName(program));
+    snprintf(marker, sizeof marker, "C:\\planted-%s-%s.txt", baseName(path), baseName(program));
     HANDLE f = CreateFileA(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (f != INVALID_HANDLE_VALUE) {
         DWORD n = 0;
