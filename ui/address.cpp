@@ -52,9 +52,10 @@ const int kFieldHeight = 20;
 const int kMaxHostAddresses = 16;
 
 // Bursts of a few hundred replies overflow the default receive buffer and
-// lose datagrams; a larger one keeps them. Refused or capped by the system,
-// it is only a wish.
+// lose datagrams; a larger one keeps them. A system that grants less than
+// this is asked for halves of it, down to the floor (growReceiveBuffer).
 const int kReceiveBufferBytes = 1 << 20;
+const int kReceiveBufferFloor = 64 * 1024;
 
 // ---- search state: one search at a time, process-wide ---------------------
 
@@ -114,8 +115,12 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     }
     int on = 1;
     ws->setsockopt(g_search.socket, SOL_SOCKET, SO_BROADCAST, (const char*)&on, sizeof on);
-    int receiveBuffer = kReceiveBufferBytes;
-    ws->setsockopt(g_search.socket, SOL_SOCKET, SO_RCVBUF, (const char*)&receiveBuffer, sizeof receiveBuffer);
+    // Told to a debugger or a debug-output viewer only: the size a burst of
+    // replies can fill before the system drops any.
+    char note[64];
+    int receiveBuffer = growReceiveBuffer(ws, g_search.socket, kReceiveBufferBytes, kReceiveBufferFloor);
+    textFormat(note, sizeof note, "TwainSetup: search receive buffer %d bytes\n", receiveBuffer);
+    OutputDebugStringA(note);
 
     struct sockaddr_in to;
     memset(&to, 0, sizeof to);

@@ -14,6 +14,7 @@ struct WinsockCalls {
     int(PASCAL* WSAAsyncSelect)(SOCKET, HWND, u_int, long);
     SOCKET(PASCAL* socket)(int, int, int);
     int(PASCAL* setsockopt)(SOCKET, int, int, const char*, int);
+    int(PASCAL* getsockopt)(SOCKET, int, int, char*, int*);
     int(PASCAL* bind)(SOCKET, const struct sockaddr*, int);
     int(PASCAL* sendto)(SOCKET, const char*, int, int, const struct sockaddr*, int);
     int(PASCAL* recvfrom)(SOCKET, char*, int, int, struct sockaddr*, int*);
@@ -25,6 +26,13 @@ struct WinsockCalls {
 
 // The calls, or null when the library or one of them is missing.
 const WinsockCalls* winsock(void);
+
+// Sets the receive buffer of socket s: asks for `want` bytes; while the
+// system grants less than asked (as getsockopt reads it back), asks for half
+// as much, down to `floor`, and keeps the largest size granted, never less
+// than the system's own. Returns the size read back at the end; 0 when the
+// system does not tell (the first wish it took then stands).
+int growReceiveBuffer(const WinsockCalls* ws, SOCKET s, int want, int floor);
 
 // Network byte order of a port or an address, without the library.
 inline u_short toNetwork16(u_short v) { return (u_short)((v >> 8) | (v << 8)); }

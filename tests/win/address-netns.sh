@@ -37,7 +37,9 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # ---- inside the requester namespace ----------------------------------------
 # --inner NAME SCRIPT [STEPS-FILE]: runs twdriver on SCRIPT in a fresh
 # prefix; gives the go only once the prefix's processes are all in this
-# namespace; then serves the script's injection steps.
+# namespace; then serves the script's injection steps. (address-hostile.sh
+# runs its sessions through this too, with work, wine_root, arch and driver
+# exported.)
 if [ -n "$inner" ]; then
   name=$1 script=$2 steps=${3:-}
   out=$work/$name.out

@@ -43,7 +43,8 @@ constexpr unsigned kDefaultReplyPort = 4569;
 constexpr size_t kMaxDevices = 1024;
 constexpr long kMaxTimeoutS = 7L * 24 * 3600;  // a week: long, but bounded
 constexpr long kMaxDelayMs = 600000;
-constexpr int kMaxJunk = 1000;
+constexpr int kMaxJunk = 100000;
+constexpr long kMaxPaceUs = 1000000;
 constexpr size_t kMinRequest = 8, kMaxRequest = 20;
 
 enum class ReplyMode { Echo, NulJunk, WrongText, TrailingSpace, Empty };
@@ -58,6 +59,8 @@ struct Options {
     ReplyMode mode = ReplyMode::Echo;
     int modeOptions = 0;  // how many reply-mode options were given (at most one)
     int junk = 0;
+    bool junkAround = false;  // junk before, between and after the replies, not all before
+    long paceUs = 0;          // pause between the datagrams of one answer; 0: none
     long burst = 0;  // 0: every device in the list answers
     long count = 0;  // 0: no limit
     long timeoutS = 30;
@@ -85,13 +88,17 @@ void usage(FILE* out) {
         "  --wrong-text             reply = the device's own address instead of the request's text\n"
         "  --trailing-space         reply = text followed by one space\n"
         "  --empty                  reply = empty datagram\n"
-        "  --junk N                 first send N near-miss datagrams to the requester\n"
+        "  --junk N                 first send N near-miss datagrams to the requester (at most %d)\n"
+        "  --junk-around            split the junk into runs before, between and after the\n"
+        "                           real answers instead of sending it all first\n"
+        "  --pace-us N              send the datagrams of one answer N microseconds apart\n"
+        "                           (default 0: as fast as possible)\n"
         "  --count N                exit after N received datagrams (and their replies)\n"
         "  --timeout-s N            exit after N seconds (default 30, at most %ld)\n"
         "  --log FILE               append one line per received datagram\n"
         "  --ready-file FILE        create FILE once the port is bound\n"
         "On exit prints: scanner-sim: requests=R replies=P junk=J\n",
-        kMaxTimeoutS);
+        kMaxJunk, kMaxTimeoutS);
 }
 
 // ---------------------------------------------------------------- parsing
@@ -347,6 +354,12 @@ int parseOptions(int argc, char** argv, Options* o, bool* done) {
         } else if (name == "--junk") {
             if (!number(0, kMaxJunk, &n)) return 2;
             o->junk = n;
+        } else if (name == "--pace-us") {
+            if (!number(0, kMaxPaceUs, &n)) return 2;
+            o->paceUs = n;
+        } else if (name == "--junk-around") {
+            if (!flag()) return 2;
+            o->junkAround = true;
         } else if (name == "--burst") {
             if (!number(1, kMaxDevices, &n)) return 2;
             o->burst = n;
@@ -597,19 +610,25 @@ void handleDatagram(const Options& o, const unsigned char* p, size_t len, const 
     m.dest.sin_family = AF_INET;
     m.dest.sin_addr = from.sin_addr;  // the requester, and never anything else
     m.dest.sin_port = htons(static_cast<uint16_t>(o.replyPort));
-    for (int j = 0; j < o.junk; ++j) {
-        m.source = answering[j % answering.size()];
-        m.data = junkPayload(j, r.chosen.address, p, len);
-        m.junk = true;
+    auto push = [&](in_addr source, std::string data, bool junk) {
+        m.source = source;
+        m.data = std::move(data);
+        m.junk = junk;
         queue->push_back(m);
-    }
-    m.junk = false;
+        m.due += o.paceUs / 1e6;
+    };
+    std::vector<in_addr> replyFrom;  // one entry per real answer, in the order sent
     for (int round = 0; round < o.rounds; ++round)
-        for (const in_addr& d : answering) {
-            m.source = d;
-            m.data = replyPayload(o.mode, r.chosen.address, d);
-            queue->push_back(m);
-        }
+        for (const in_addr& d : answering) replyFrom.push_back(d);
+    // The junk comes in R + 1 runs around the R real answers: with
+    // --junk-around nearly equal ones, otherwise the first run holds it all.
+    const size_t runs = replyFrom.size() + 1;
+    int j = 0;
+    for (size_t k = 0; k < runs; ++k) {
+        const int end = o.junkAround ? static_cast<int>(static_cast<long long>(o.junk) * (k + 1) / runs) : o.junk;
+        for (; j < end; ++j) push(answering[j % answering.size()], junkPayload(j, r.chosen.address, p, len), true);
+        if (k < replyFrom.size()) push(replyFrom[k], replyPayload(o.mode, r.chosen.address, replyFrom[k]), false);
+    }
 }
 
 int run(const Options& o, const sigset_t& waitMask) {
@@ -690,10 +709,12 @@ int run(const Options& o, const sigset_t& waitMask) {
 
         double until = deadline;
         if (!queue.empty() && queue.front().due < until) until = queue.front().due;
-        int waitMs = static_cast<int>((until - nowSeconds()) * 1000.0 + 0.999);
-        if (waitMs < 0) waitMs = 0;
+        double waitS = until - nowSeconds();
+        if (waitS < 0) waitS = 0;
         pollfd pfd{fd, static_cast<short>(receiving ? POLLIN : 0), 0};
-        timespec wait{waitMs / 1000, (waitMs % 1000) * 1000000L};
+        timespec wait;
+        wait.tv_sec = static_cast<time_t>(waitS);
+        wait.tv_nsec = static_cast<long>((waitS - static_cast<double>(wait.tv_sec)) * 1e9);
         // The stop signals are blocked except inside this wait, so one that
         // arrives at any other moment still ends the wait at once.
         int ready = ppoll(&pfd, 1, &wait, &waitMask);

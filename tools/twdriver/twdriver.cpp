@@ -73,6 +73,19 @@
 //   touch PATH                create an empty file (a signal to the test)
 //   sleep MS                  pause
 //   echo TEXT                 print TEXT
+//   responsive MS [COUNT]     time COUNT (default 100) round trips of WM_NULL
+//                             sent to the current dialog, 15 ms apart:
+//                             "responsive: worst=W ms mean=M ms count=N
+//                             from=UTC to=UTC" (UTC as 2025-03-01T10:15:02.412Z,
+//                             the span the round trips took); fails when one
+//                             took longer than MS (or got no answer at all)
+//   debugwatch                collect the debug output (OutputDebugString) of
+//                             every program of this session from now on, as a
+//                             debug-output viewer does; fails when another
+//                             viewer already collects it
+//   debugout TIMEOUT TEXT     wait for a collected line (its line end removed)
+//                             that begins with TEXT (the rest of the line):
+//                             "debug: LINE"; each line is found once, in order
 //
 // A command that fails prints "error: ..." and ends the script with exit code
 // 1; a program it started is then ended too. Default timeout: 10000 ms.
@@ -339,6 +352,66 @@ bool makeDevice(const std::string& id) {
     }
     SetupDiDestroyDeviceInfoList(set);
     return ok;
+}
+
+// ---- debug output --------------------------------------------------------
+// The protocol that Windows (and Wine) share with debug-output viewers: a
+// program that no debugger watches writes its OutputDebugString text into the
+// shared memory DBWIN_BUFFER (its process id, then the text, at most 4 KB)
+// once the viewer has set DBWIN_BUFFER_READY, then sets DBWIN_DATA_READY.
+
+const DWORD kDebugBufferBytes = 4096;
+CRITICAL_SECTION g_debugLock;
+std::vector<std::string> g_debugLines;  // every line collected, in order
+size_t g_debugNext = 0;                 // the first line debugout has not yet passed
+bool g_debugWatching = false;
+HANDLE g_debugBufferReady = NULL, g_debugDataReady = NULL;
+const char* g_debugView = NULL;
+
+DWORD WINAPI debugWatcher(LPVOID) {
+    const char* text = g_debugView + sizeof(DWORD);
+    const size_t cap = kDebugBufferBytes - sizeof(DWORD);
+    for (;;) {
+        SetEvent(g_debugBufferReady);
+        if (WaitForSingleObject(g_debugDataReady, INFINITE) != WAIT_OBJECT_0) return 0;
+        const char* end = (const char*)memchr(text, '\0', cap);
+        std::string s(text, end ? (size_t)(end - text) : cap);
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+        EnterCriticalSection(&g_debugLock);
+        g_debugLines.push_back(s);
+        LeaveCriticalSection(&g_debugLock);
+    }
+}
+
+// The objects stay for the rest of the run: a program that writes finds them.
+bool startDebugWatch() {
+    if (g_debugWatching) return true;
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, kDebugBufferBytes, L"DBWIN_BUFFER");
+    if (!mapping) return fail("cannot create DBWIN_BUFFER: " + std::to_string(GetLastError()));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mapping);
+        return fail("another debug-output viewer runs (DBWIN_BUFFER exists)");
+    }
+    g_debugView = (const char*)MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, kDebugBufferBytes);
+    g_debugBufferReady = CreateEventW(NULL, FALSE, FALSE, L"DBWIN_BUFFER_READY");
+    g_debugDataReady = CreateEventW(NULL, FALSE, FALSE, L"DBWIN_DATA_READY");
+    if (!g_debugView || !g_debugBufferReady || !g_debugDataReady) return fail("cannot set up the debug-output viewer");
+    InitializeCriticalSection(&g_debugLock);
+    HANDLE thread = CreateThread(NULL, 0, debugWatcher, NULL, 0, NULL);
+    if (!thread) return fail("cannot start the debug-output viewer");
+    CloseHandle(thread);
+    g_debugWatching = true;
+    return true;
+}
+
+// The current time, UTC, in the simulator's log form.
+std::string utcNow() {
+    SYSTEMTIME t;
+    GetSystemTime(&t);
+    char buf[40];
+    snprintf(buf, sizeof buf, "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+             t.wSecond, t.wMilliseconds);
+    return buf;
 }
 
 std::string stateLine(const std::string& id, HWND c) {
@@ -781,6 +854,69 @@ bool run(const std::vector<std::string>& a, const std::string& line) {
         if (!need(1)) return false;
         Sleep((DWORD)strtoul(a[1].c_str(), NULL, 10));
         return true;
+    }
+    if (cmd == "responsive") {
+        if (!need(1) || !needDialog()) return false;
+        DWORD limit = (DWORD)strtoul(a[1].c_str(), NULL, 10);
+        unsigned long count = a.size() > 2 ? strtoul(a[2].c_str(), NULL, 10) : 100;
+        if (count == 0) count = 1;
+        LARGE_INTEGER freq;
+        QueryPerformanceFrequency(&freq);
+        double worst = 0, sum = 0;
+        std::string from = utcNow();
+        for (unsigned long i = 0; i < count; ++i) {
+            if (i) Sleep(kPoll);
+            LARGE_INTEGER t0, t1;
+            DWORD_PTR result = 0;
+            QueryPerformanceCounter(&t0);
+            // A dialog that does not answer within a second beyond the limit
+            // has failed anyway; waiting longer would tell nothing more.
+            BOOL answered = SendMessageTimeoutW(g_dialog, WM_NULL, 0, 0, SMTO_NORMAL, limit + 1000, &result) != 0;
+            QueryPerformanceCounter(&t1);
+            if (!answered && !IsWindow(g_dialog)) return fail("the dialog closed while its answers were timed");
+            double ms = (double)(t1.QuadPart - t0.QuadPart) * 1000.0 / (double)freq.QuadPart;
+            sum += ms;
+            if (ms > worst) worst = ms;
+        }
+        char report[200];
+        snprintf(report, sizeof report, "responsive: worst=%.1f ms mean=%.2f ms count=%lu from=%s to=%s", worst,
+                 sum / (double)count, count, from.c_str(), utcNow().c_str());
+        say(report);
+        if (worst > (double)limit) {
+            snprintf(report, sizeof report, "the dialog took %.1f ms to answer (limit %lu ms)", worst,
+                     (unsigned long)limit);
+            return fail(report);
+        }
+        return true;
+    }
+    if (cmd == "debugwatch") {
+        if (!startDebugWatch()) return false;
+        say("debugwatch");
+        return true;
+    }
+    if (cmd == "debugout") {
+        if (!need(2)) return false;
+        if (!g_debugWatching) return fail("no debug output collected (use debugwatch first)");
+        DWORD limit = (DWORD)strtoul(a[1].c_str(), NULL, 10), start = GetTickCount();
+        std::string want = rawRest(line, 2);
+        for (;;) {
+            std::string found;
+            bool got = false;
+            EnterCriticalSection(&g_debugLock);
+            for (; g_debugNext < g_debugLines.size() && !got; ++g_debugNext)
+                if (g_debugLines[g_debugNext].compare(0, want.size(), want) == 0) {
+                    found = g_debugLines[g_debugNext];
+                    got = true;
+                }
+            LeaveCriticalSection(&g_debugLock);
+            if (got) {
+                say("debug: " + found);
+                return true;
+            }
+            if (GetTickCount() - start >= limit)
+                return fail("no debug output '" + want + "...' within " + std::to_string(limit) + " ms");
+            Sleep(kPoll);
+        }
     }
     if (cmd == "echo") {
         say(rest(a, 1));
