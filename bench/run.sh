@@ -12,24 +12,26 @@
 #            CopyFileA program (bench/copy_files.cpp) in the same prefix, and
 #            against Linux cp; the install's time beyond its four 1000 ms
 #            progress pauses; then the upgrade of the same files against a
-#            bare copy over existing files, and the removal, each with its
-#            time beyond its pauses
+#            bare copy over existing files, and the removal against bare
+#            DeleteFileA calls, each with its time beyond its pauses; medians
+#            of COPY-ROUNDS rounds, every step after a disk flush
 #   discovery 250 simulated scanners answering one search in a burst, inside
 #            the namespace harness (tests/e2e/session.sh, root only): are all
 #            listed, and the time from the burst (the simulator's log line of
 #            the request, written just before its replies) to the 250th entry
 #
-#   bench/run.sh [--build DIR] [--rounds N] [--only start,size,copy,discovery]
+#   bench/run.sh [--build DIR] [--rounds N] [--copy-rounds N] [--only start,size,copy,discovery]
 # DIR is a `make build` tree (default: build). Work files go to DIR/bench.
 set -u
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/.." && pwd)
-build=$repo/build rounds=7 only=start,size,copy,discovery
+build=$repo/build rounds=7 copy_rounds=3 only=start,size,copy,discovery
 while [ $# -gt 0 ]; do
   case "$1" in
     --build) build=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
+    --copy-rounds) copy_rounds=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
     *) echo "bench: unknown option $1" >&2; exit 2 ;;
   esac
@@ -155,25 +157,34 @@ if want copy; then
       finish "$name" "$text"
     } >"$work/$name.tw"
   done
+  echo "start $PKG\\copy_files.exe --delete C:\\windows\\BARECOPY ${files[*]}" >"$work/baredel.tw"
+  echo "waitexit 300000" >>"$work/baredel.tw"
   : >"$work/copy.out"
-  for step in bare1 install bare2 upgrade remove; do
-    sync
-    if [ "$step" = bare1 ]; then how=(--root "$wine_root" --arch win64 --version winxp --fresh-keep "$prefix")
-    else how=(--again "$prefix"); fi
-    (cd "$pkg" && bash "$wine_run" "${how[@]}" "$driver" -f "$(winpath "$work/$step.tw")") 2>&1 |
-      tr -d '\r' | sed "s/^copy /copy $step /" >>"$work/copy.out"
+  span() {  # span NAME: milliseconds between the NAME-begin and NAME-end marks
+    [ -f "$work/$1-end" ] && [ "$work/$1-end" -nt "$work/$1-begin" ] || return 0
+    awk -v t=$(( ($(date -r "$work/$1-end" +%s%N) - $(date -r "$work/$1-begin" +%s%N)) / 100000 )) \
+      'BEGIN { printf "%.1f\n", t / 10 }'
+  }
+  for r in $(seq 1 "$copy_rounds"); do
+    for step in bare1 install bare2 upgrade remove baredel; do
+      sync
+      if [ "$r$step" = 1bare1 ]; then how=(--root "$wine_root" --arch win64 --version winxp --fresh-keep "$prefix")
+      else how=(--again "$prefix"); fi
+      rm -f "$work/$step-begin" "$work/$step-end"
+      (cd "$pkg" && bash "$wine_run" "${how[@]}" "$driver" -f "$(winpath "$work/$step.tw")") 2>&1 |
+        tr -d '\r' | sed -E "s/^(copy|delete) /\1 $step /" >>"$work/copy.out"
+      case $step in install|upgrade|remove) echo "span $step $(span "$step")" >>"$work/copy.out" ;; esac
+    done
   done
   t=$(cat "$work/copy.out")
-  bare1=$(awk '$1 == "copy" && $2 == "bare1" { print $3 }' <<<"$t")
-  bare2=$(awk '$1 == "copy" && $2 == "bare2" { print $3 }' <<<"$t")
-  span() {  # span NAME: milliseconds between the NAME-begin and NAME-end marks
-    awk -v t=$(( ($(date -r "$work/$1-end" +%s%N) - $(date -r "$work/$1-begin" +%s%N)) / 100000 )) \
-      'BEGIN { printf "%.1f", t / 10 }'
-  }
+  med() { awk -v a="$1" -v b="$2" '$1 == a && $2 == b && $3 != "" { print $3 }' <<<"$t" | median; }
+  bare1=$(med copy bare1) bare2=$(med copy bare2) baredel=$(med delete baredel)
   beyond() { awk -v t="$1" -v p="$2" 'BEGIN { printf "%.1f", t - 1000 * p }'; }
-  if [ -f "$work/install-end" ] && [ -n "$bare1" ] &&
+  minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a - b }'; }
+  install=$(med span install) upgrade=$(med span upgrade) remove=$(med span remove)
+  if [ -n "$install" ] && [ -n "$bare1" ] &&
     grep -qx 'exists C:\\windows\\TWAIN_32\\EXMFP18\\EXMRES.dll: 1' <<<"$t"; then
-    install=$(beyond "$(span install)" 4)
+    install=$(beyond "$install" 4)
     mkdir -p "$work/cp"
     sync
     c0=$(date +%s%N)
@@ -181,16 +192,16 @@ if want copy; then
     sync "$work/cp"
     c1=$(date +%s%N)
     cpms=$(awk -v t=$(( (c1 - c0) / 100000 )) 'BEGIN { printf "%.1f", t / 10 }')
-    echo "copy: $((total / 1048576)) MB in ${#files[@]} files; install beyond its four 1000 ms pauses" \
-      "$install ms (from OK in the address dialog to the completion text); bare CopyFileA into new files" \
-      "$bare1 ms: ratio $(ratio "$install" "$bare1") (beyond the copy $(beyond "$install" 0 | awk -v b="$bare1" '{ printf "%.1f", $1 - b }') ms);" \
+    echo "copy: $((total / 1048576)) MB in ${#files[@]} files, medians of $copy_rounds rounds; install beyond its" \
+      "four 1000 ms pauses $install ms (from OK in the address dialog to the completion text); bare CopyFileA" \
+      "into new files $bare1 ms: ratio $(ratio "$install" "$bare1") (beyond the copy $(minus "$install" "$bare1") ms);" \
       "Linux cp (with sync) $cpms ms: ratio $(ratio "$install" "$cpms")"
-    if [ -f "$work/upgrade-end" ] && [ -n "$bare2" ]; then
-      upgrade=$(beyond "$(span upgrade)" 3)
-      echo "upgrade: beyond its three pauses $upgrade ms; bare CopyFileA over its own files $bare2 ms:" \
-        "ratio $(ratio "$upgrade" "$bare2") (beyond the copy $(awk -v a="$upgrade" -v b="$bare2" 'BEGIN { printf "%.1f", a - b }') ms)"
-    fi
-    [ -f "$work/remove-end" ] && echo "removal: beyond its five pauses $(beyond "$(span remove)" 5) ms"
+    [ -n "$upgrade" ] && [ -n "$bare2" ] &&
+      echo "upgrade: beyond its three pauses $(beyond "$upgrade" 3) ms; bare CopyFileA over its own files" \
+        "$bare2 ms: ratio $(ratio "$(beyond "$upgrade" 3)" "$bare2") (beyond the copy $(minus "$(beyond "$upgrade" 3)" "$bare2") ms)"
+    [ -n "$remove" ] && [ -n "$baredel" ] &&
+      echo "removal: beyond its five pauses $(beyond "$remove" 5) ms; bare DeleteFileA of the same files" \
+        "$baredel ms (beyond the deletions $(minus "$(beyond "$remove" 5)" "$baredel") ms)"
   else
     echo "copy: no figures"; cat "$work/copy.out"
   fi
