@@ -147,8 +147,29 @@ void copyDataSourceFiles(InstallContext* ctx) {
         char source[1024];
         char target[1024];
         if (!pathJoin(source, ctx->sourceDir, entry) || !pathJoin(target, ctx->targetDir, entry)) continue;
-        CopyFileA(source, target, FALSE);
+        replaceFile(source, target, ctx->targetDir);
     }
+}
+
+int replaceFile(const char* source, const char* target, const char* folder) {
+    char temporary[MAX_PATH];
+    // A folder too deep for a temporary name: the plain copy, as before.
+    if (!GetTempFileNameA(folder, "tws", 0, temporary)) return CopyFileA(source, target, FALSE) ? 1 : 0;
+    if (!CopyFileA(source, temporary, FALSE)) {
+        DeleteFileA(temporary);
+        return 0;
+    }
+    // Windows 95 has no MoveFileEx: the old file goes first. One that cannot
+    // go (read-only, in use) is kept, and the new copy is dropped.
+    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(target)) {
+        DeleteFileA(temporary);
+        return 0;
+    }
+    if (MoveFileA(temporary, target)) return 1;
+    // The name could not be taken over: the bytes can still be.
+    int copied = CopyFileA(temporary, target, FALSE) ? 1 : 0;
+    DeleteFileA(temporary);
+    return copied;
 }
 
 void removeTargetDir(InstallContext* ctx) {

@@ -63,6 +63,14 @@ int copyAndConfigure(InstallContext* ctx);
 // data-source file of the model from sourceDir, replacing what is there.
 // With no usable targetDir nothing is created and nothing copied.
 void copyDataSourceFiles(InstallContext* ctx);
+
+// Copies source to target so that target is, at every moment, either its old
+// self whole or the new file whole: the copy goes to a temporary file in
+// folder first and takes target's place only once complete. A copy that fails
+// (a full disk, an unreadable source) leaves no partial file behind, and a
+// target that cannot be replaced (read-only, held open) stays as it was.
+// Returns whether target now holds the new file.
+int replaceFile(const char* source, const char* target, const char* folder);
 // Deletes every file in targetDir, then the folder when it is empty. Never
 // touches the Windows folder itself.
 void removeTargetDir(InstallContext* ctx);

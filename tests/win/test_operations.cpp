@@ -183,6 +183,57 @@ TEST(Cleanup, DeleteMatchingFilesClearsAttributesAndKeepsFolders) {
     RemoveDirectoryA(dir.c_str());
 }
 
+// ---- replacing one file (temporary folder only) ----------------------------
+
+// How many files of the folder the listing shows (no "." or "..").
+static int fileCount(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    int n = 0;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    return n;
+}
+
+TEST(Copy, ReplaceFileSwapsWholeFilesAndLeavesNoPartOnFailure) {
+    std::string dir = tempDir() + uniqueName("rep");
+    std::string src = dir + "\\src.ds", dst = dir + "\\dst.ds";
+    CreateDirectoryA(dir.c_str(), NULL);
+    writeFile(src, "new bytes");
+
+    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 1) << "no target yet";
+    EXPECT_EQ(readFile(dst), "new bytes");
+    writeFile(dst, "old");
+    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 1);
+    EXPECT_EQ(readFile(dst), "new bytes");
+    EXPECT_EQ(fileCount(dir), 2) << "no temporary file left behind";
+
+    // A source that cannot be read: the old target stays whole.
+    writeFile(dst, "old");
+    EXPECT_EQ(replaceFile((dir + "\\missing.ds").c_str(), dst.c_str(), dir.c_str()), 0);
+    EXPECT_EQ(readFile(dst), "old");
+    EXPECT_EQ(fileCount(dir), 2);
+
+    // A target that cannot be replaced: kept, and the new copy dropped.
+    SetFileAttributesA(dst.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 0);
+    EXPECT_EQ(readFile(dst), "old");
+    EXPECT_EQ(fileCount(dir), 2);
+    SetFileAttributesA(dst.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE held = CreateFileA(dst.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 0);
+    CloseHandle(held);
+    EXPECT_EQ(readFile(dst), "old");
+    EXPECT_EQ(fileCount(dir), 2);
+
+    DeleteFileA(src.c_str());
+    DeleteFileA(dst.c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
 // ---- sequences (Windows folder) ---------------------------------------------
 
 TEST_F(V_Operations, NetworkInstallCopiesAndWritesOneSection) {
