@@ -261,10 +261,14 @@ snapshot_point() {  # the test lists drive_c while the script waits
 # The whole drive_c: path, size and sha1 of every file, and every folder.
 # Left out: the settings INIs in the temporary folders, which the installs
 # write and keep by design.
+# A file gives two lines (its size, its sha1), a folder one; one sha1sum
+# for all the files, not one a file.
 snapshot() {
-  (cd "$drive" && find . -mindepth 1 -path './users/*/Temp/EXM*.INI' -prune -o -printf '%y %s %p\n' | sort -k3 | while read -r type size path; do
-      if [ "$type" = f ]; then echo "$path $size $(sha1sum <"$path" | cut -c1-40)"; else echo "$path $type"; fi
-    done)
+  (cd "$drive" && {
+    find . -mindepth 1 -path './users/*/Temp/EXM*.INI' -prune -o \( -type f -printf '%p %s\n' -o -printf '%p %y\n' \)
+    find . -mindepth 1 -path './users/*/Temp/EXM*.INI' -prune -o -type f -print0 |
+      xargs -0 -r sha1sum | awk '{ h = $1; sub(/^[^ ]+  /, ""); print $0, h }'
+  } | sort)
 }
 tree_sum() { (cd "$1" && find . -printf '%y %p %s\n' | sort && find . -type f -exec sha1sum {} + | sort -k2); }
 
