@@ -77,16 +77,7 @@ abspath() { printf '%s/%s' "$(cd "$(dirname "$1")" && pwd)" "$(basename "$1")"; 
 exe=$(abspath "$exe") driver=$(abspath "$driver")
 wine_root=$(cd "$wine_root" && pwd)
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
-expect() {  # expect NAME GOT WANT
-  if [ "$2" == "$3" ]; then ok; else bad "$1: got '$2', want '$3'"; fi
-}
-has() {  # has NAME TEXT LINE: TEXT holds LINE as a whole line
-  if grep -qxF -- "$3" <<<"$2"; then ok; else bad "$1: no line '$3'"; fi
-}
+. "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }

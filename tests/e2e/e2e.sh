@@ -51,16 +51,7 @@ work_root=$(cd "$work_root" && pwd)
 work=$(mktemp -d "$work_root/$scenario.XXXXXX")
 if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
-expect() {  # expect NAME GOT WANT
-  if [ "$2" == "$3" ]; then ok; else bad "$1: got '$2', want '$3'"; fi
-}
-has() {  # has NAME TEXT LINE: TEXT holds LINE as a whole line
-  if grep -qxF -- "$3" <<<"$2"; then ok; else bad "$1: no line '$3'"; fi
-}
+. "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 same() {  # same NAME FILE-GOT FILE-WANT: equal bytes
   if cmp -s "$2" "$3"; then ok; else bad "$1: $2 differs from $3"; fi
 }
@@ -68,9 +59,8 @@ absent() {  # absent NAME PATH
   if [ ! -e "$2" ]; then ok; else bad "$1: $2 is there"; fi
 }
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 # A text of a string table as twdriver's textx prints it (line feeds as \n).
-str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$repo/ui/resources/lang/$1.txt"; }
 # The lines of the output between "mark: NAME" and the next mark.
 part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
 # Signed 32-bit value of a dotted address, first number most significant.

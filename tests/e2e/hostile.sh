@@ -52,19 +52,9 @@ work_root=$(cd "$work_root" && pwd)
 work=$(mktemp -d "$work_root/hostile.XXXXXX")
 if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
-expect() {  # expect NAME GOT WANT
-  if [ "$2" == "$3" ]; then ok; else bad "$1: got '$2', want '$3'"; fi
-}
-has() {  # has NAME TEXT LINE: TEXT holds LINE as a whole line
-  if grep -qxF -- "$3" <<<"$2"; then ok; else bad "$1: no line '$3'"; fi
-}
+. "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$repo/ui/resources/lang/$1.txt"; }
+. "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
 
 EXE=$(winpath "$exe")

@@ -81,43 +81,8 @@ opts=(--root "$wine_root" --arch "$arch" --version "$version" --fresh-keep "$pre
 "$repo/tests/wine/wine-run.sh" "${opts[@]}" "$driver" -f "$(winpath "$run_script")" >"$out" 2>&1 &
 wr=$!
 
-ours() {  # pids of the processes that run for our prefix
-  grep -lszxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ | cut -d/ -f3
-}
-stop_ours() {  # the run and every process of its prefix: all started here
-  kill -TERM "$wr" 2>/dev/null
-  wait "$wr"
-  local left
-  left=$(ours)
-  [ -n "$left" ] && kill -TERM $left 2>/dev/null
-}
-
-server=""
-for ((i = 0; i < 2400; i++)); do  # a first template prefix takes ~15 s
-  for p in $(ours); do
-    case $(cat "/proc/$p/comm" 2>/dev/null) in wineserver*) server=$p ;; esac
-  done
-  [ -n "$server" ] && break
-  kill -0 "$wr" 2>/dev/null || break
-  sleep 0.05
-done
-if [ -z "$server" ]; then
-  echo "session: FAIL: no wineserver for $prefix"
-  stop_ours
-  exit 1
-fi
-# The server above all: it owns every socket of the prefix. A short-lived
-# helper that has ended between the listing and the question is passed over.
-for p in $server $(ours); do
-  ns=$(ip netns identify "$p" 2>/dev/null)
-  [ "$ns" != "$NETNS_REQ" ] && [ "$p" != "$server" ] && [ ! -e "/proc/$p" ] && continue
-  if [ "$ns" != "$NETNS_REQ" ]; then
-    echo "session: FAIL: process $p ($(cat "/proc/$p/comm" 2>/dev/null)) of the prefix is in namespace '${ns:-default}', not $NETNS_REQ"
-    stop_ours
-    exit 1
-  fi
-done
-echo "session: wineserver $server in $NETNS_REQ"
+. "$repo/tests/lib/nsprefix.sh"
+server_in_namespace "session: " || exit 1
 touch "$go"
 
 if [ -n "$shots" ]; then

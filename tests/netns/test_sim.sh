@@ -19,13 +19,7 @@ trap on_exit EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
-expect() {  # expect NAME GOT WANT
-  if [ "$2" == "$3" ]; then ok; else bad "$1: got '$2', want '$3'"; fi
-}
+. "$root/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 hex() { printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'; }
 # Reply lines of the requester, sorted: "from IP: HEX"
 replies() { grep '^from ' <<<"$1" | sort; }

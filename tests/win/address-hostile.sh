@@ -53,14 +53,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 export work wine_root arch driver  # for address-netns.sh --inner
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
-expect() {  # expect NAME GOT WANT
-  if [ "$2" == "$3" ]; then ok; else bad "$1: got '$2', want '$3'"; fi
-}
+. "$root/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
+. "$root/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 atleast() {  # atleast NAME GOT MIN
   if [[ "$2" =~ ^[0-9]+$ ]] && [ "$2" -ge "$3" ]; then ok; else bad "$1: got '$2', want at least $3"; fi
 }

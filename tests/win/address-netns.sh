@@ -32,7 +32,7 @@ while [ $# -gt 0 ]; do
 done
 
 # Windows path of a file of this machine (Wine's drive Z: is the root).
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$root/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 
 # ---- inside the requester namespace ----------------------------------------
 # --inner NAME SCRIPT [STEPS-FILE]: runs twdriver on SCRIPT in a fresh
@@ -55,43 +55,8 @@ if [ -n "$inner" ]; then
     >"$out" 2>&1 &
   wr=$!
   prefix=$wine_root/run-$arch-winxp-$wr
-  ours() {  # pids of the processes that run for our prefix
-    grep -lszxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ | cut -d/ -f3
-  }
-  stop_ours() {  # the run and every process of its prefix: all started here
-    kill -TERM "$wr" 2>/dev/null
-    wait "$wr"
-    local left
-    left=$(ours)
-    [ -n "$left" ] && kill -TERM $left 2>/dev/null
-  }
-  server=""
-  for ((i = 0; i < 2400; i++)); do  # a first prefix build takes ~15 s
-    for p in $(ours); do
-      case $(cat "/proc/$p/comm" 2>/dev/null) in wineserver*) server=$p ;; esac  # wineserver64 here
-    done
-    [ -n "$server" ] && break
-    kill -0 "$wr" 2>/dev/null || break
-    sleep 0.05
-  done
-  if [ -z "$server" ]; then
-    echo "FAIL: no wineserver for $prefix"
-    stop_ours
-    exit 1
-  fi
-  # The server above all: it owns every socket of the prefix. A short-lived
-  # helper that has ended between the listing and the question is passed
-  # over (its namespace can no longer be asked); the server must be there.
-  for p in $server $(ours); do
-    ns=$(ip netns identify "$p" 2>/dev/null)
-    [ "$ns" != "$NETNS_REQ" ] && [ "$p" != "$server" ] && [ ! -e "/proc/$p" ] && continue
-    if [ "$ns" != "$NETNS_REQ" ]; then
-      echo "FAIL: process $p ($(cat "/proc/$p/comm" 2>/dev/null)) of the prefix is in namespace '${ns:-default}', not $NETNS_REQ"
-      stop_ours
-      exit 1
-    fi
-  done
-  echo "wineserver $server in $NETNS_REQ"
+  . "$root/tests/lib/nsprefix.sh"
+  server_in_namespace || exit 1
   touch "$work/$name.go"
   if [ -n "$steps" ]; then
     # One step a line: step number, then "SOURCE=HEX" datagrams sent from the
@@ -124,16 +89,7 @@ work=$(mktemp -d)
 if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
 export work wine_root arch driver
 
-passed=0
-failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
-expect() {  # expect NAME GOT WANT
-  if [ "$2" == "$3" ]; then ok; else bad "$1: got '$2', want '$3'"; fi
-}
-has() {  # has NAME TEXT LINE: TEXT holds LINE as a whole line
-  if grep -qxF -- "$3" <<<"$2"; then ok; else bad "$1: no line '$3'"; fi
-}
+. "$root/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 hex() { printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'; }
 
 export SCANNER_SIM=$work/scanner-sim

@@ -101,11 +101,8 @@ bash "$repo/tests/wine/wine-run.sh" --root "$wine_root" --arch "$arch" --version
 rc=$?
 out=$(tr -d '\r' <"$work/out")
 
-passed=0 failed=0
-ok() { passed=$((passed + 1)); }
-bad() { failed=$((failed + 1)); echo "FAIL: $*"; }
+. "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
-has() { if grep -qxF -- "$3" <<<"$2"; then ok; else bad "$1: no line '$3'"; fi; }
 
 [ "$rc" -eq 0 ] && ok || bad "twdriver's exit code $rc"
 has "install ended" "$(part install)" "exit: 0"
