@@ -114,12 +114,8 @@ EOF
 }
 # The end of a run: its exit code and the system folder afterwards.
 after_run() {
-  cat <<EOF
-waitexit 30000
-exists $SYS\\DrvSetupLang.dll
-exists $SYS\\DrvSetup.dll
-exists $SYS\\TEST.T
-EOF
+  echo "waitexit 30000"
+  tw_system_left
 }
 # The progress page up to its end text (string ID of LANGUAGE), Finish.
 finish() {

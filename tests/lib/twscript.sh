@@ -37,3 +37,20 @@ tw_end() {
   echo "gone"
   echo "waitexit 30000"
 }
+
+# tw_system_left: after the program's end, a check of each file of its own
+# that it must not leave in the system folder.
+tw_system_left() {
+  echo 'exists C:\windows\system32\DrvSetupLang.dll'
+  echo 'exists C:\windows\system32\DrvSetup.dll'
+  echo 'exists C:\windows\system32\TEST.T'
+}
+
+# tw_judge_runs OUT SCRIPT: every program run of the twdriver SCRIPT ended,
+# with 0, and left none of those files (the checks of tests/lib/check.sh).
+tw_judge_runs() {
+  expect "exit codes 0" "$(grep -c '^exit: 0$' <<<"$1")" "$(grep -c '^exit: ' <<<"$1")"
+  expect "program runs that ended" "$(grep -c '^exit: ' <<<"$1")" "$(grep -c '^waitexit' "$2")"
+  expect "runs that left a file of theirs in the system folder" \
+    "$(grep -E '^exists C:\\windows\\system32\\(DrvSetupLang\.dll|DrvSetup\.dll|TEST\.T): 1' <<<"$1" | sort | uniq -c)" ""
+}
