@@ -99,19 +99,7 @@ drive=$prefix/drive_c
 
 # ---- pieces of twdriver scripts -------------------------------------------
 # start_pages LANGUAGE MODEL: start the program, pick both by their texts.
-start_pages() {
-  cat <<EOF
-start $EXE
-wait 1015 20000
-selecttext 1015 $1
-press 1
-gone
-wait 1014 10000
-selecttext 1014 $2
-press 1
-gone
-EOF
-}
+start_pages() { tw_to_choice "$EXE" "$1" "$2"; }
 # The end of a run: its exit code and the system folder afterwards.
 after_run() {
   echo "waitexit 30000"
@@ -129,6 +117,16 @@ focus
 press 2
 gone
 EOF
+}
+# remove_1600: the 1600 model removed through the upgrade-or-remove page.
+remove_1600() {
+  start_pages English "Example MFP 1600 Series"
+  echo "wait 1009,1010 10000"
+  echo "check 1010"
+  echo "press 1"
+  echo "gone"
+  finish 43 ENGLISH
+  after_run
 }
 # install_typed ADDRESS: install page OK, the address typed, the end.
 install_typed() {
@@ -311,13 +309,7 @@ scenario_road() {
     echo "mkdevice usb\\vid_e7a1&pid_1600"
     echo "mkdevice $ID18"
     echo "devices $ID16"
-    start_pages English "Example MFP 1600 Series"
-    echo "wait 1009,1010 10000"
-    echo "check 1010"
-    echo "press 1"
-    echo "gone"
-    finish 43 ENGLISH
-    after_run
+    remove_1600
     echo "devices $ID16"
     echo "devices $ID18"
   } >"$work/road.tw"
@@ -585,13 +577,7 @@ scenario_versions() {
     echo "regkey $ENUM"
     version_run win98 install
     echo "echo mark: win98-remove"
-    start_pages English "Example MFP 1600 Series"
-    echo "wait 1009,1010 10000"
-    echo "check 1010"
-    echo "press 1"
-    echo "gone"
-    finish 43 ENGLISH
-    after_run
+    remove_1600
     echo "regkey $ENUM"
     echo "exists $TW\\EXMFP16"
     version_run win2k install
