@@ -26,8 +26,11 @@ build: setup
 	  -DWIN_BUILD_DIRS="$(abspath $(WIN32));$(abspath $(WIN64))" >/dev/null
 	@cmake --build $(NATIVE) -j$(JOBS)
 
+# The last line says which products ran under Wine (the i686 one needs a host
+# that runs 32-bit code; tests/wine/ia32.sh).
 test: build
-	@cd $(NATIVE) && ctest --output-on-failure -j$(JOBS) $(CTEST_ARGS)
+	@cd $(NATIVE) && ctest --output-on-failure -j$(JOBS) $(CTEST_ARGS); rc=$$?; \
+	  bash $(CURDIR)/tests/wine/ia32.sh --say; exit $$rc
 
 run: build
 	@bash scripts/run.sh

@@ -5,7 +5,8 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake make python3 googletest
-  g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64
   xvfb xdotool imagemagick iproute2
   fonts-wine fonts-ipafont-gothic fonts-thai-tlwg fonts-wqy-zenhei locales-all

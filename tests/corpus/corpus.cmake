@@ -8,7 +8,7 @@ add_test(NAME ${WINE_ARCH}.pkgcheck.corpus
           --arch ${WINE_ARCH} --exe $<TARGET_FILE:pkgcheck>
           --example ${CMAKE_SOURCE_DIR}/examples/package --out ${CMAKE_BINARY_DIR}/corpus)
 set_tests_properties(${WINE_ARCH}.pkgcheck.corpus PROPERTIES
-  FIXTURES_REQUIRED wine LABELS win TIMEOUT 600)
+  FIXTURES_REQUIRED wine-${WINE_ARCH} LABELS win TIMEOUT 600)
 
 # The Linux wrapper, which package authors call, uses the x86_64 build.
 if(WINE_ARCH STREQUAL "win64")
@@ -18,5 +18,5 @@ if(WINE_ARCH STREQUAL "win64")
             --wrapper ${CMAKE_SOURCE_DIR}/tools/pkgcheck/pkgcheck --build ${PKGCHECK_BUILD_DIR}
             --example ${CMAKE_SOURCE_DIR}/examples/package --out ${CMAKE_BINARY_DIR}/corpus-wrapper)
   set_tests_properties(win64.pkgcheck.wrapper PROPERTIES
-    FIXTURES_REQUIRED wine LABELS win TIMEOUT 600)
+    FIXTURES_REQUIRED wine-${WINE_ARCH} LABELS win TIMEOUT 600)
 endif()

@@ -80,6 +80,7 @@ wine_root=$(cd "$wine_root" && pwd)
 . "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
+. "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
 part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
 
 EXE=$(winpath "$exe")
@@ -87,9 +88,10 @@ W=$(winpath "$work")
 TW='C:\windows\TWAIN_32'
 prefix=$work/prefix
 drive=$prefix/drive_c
-# Wine's prefix has no TWAIN_32 (only twain_64); the program creates it with
-# this spelling, and the mount point is made with it.
-small=$drive/windows/TWAIN_32
+# The small drive's mount point: the prefix's TWAIN_32 in whatever letter
+# case the prefix has it (wineboot's twain_32 where Wine's 32-bit half runs),
+# else made with the program's spelling. Set once the prefix exists.
+small=""
 DONE41=$(str ENGLISH 41) DONE42=$(str ENGLISH 42) DONE43=$(str ENGLISH 43)
 model_name() { echo "Example MFP ${1}00 Series"; }
 FILES16="EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng"
@@ -189,15 +191,16 @@ point() {  # the test looks at the drives while the script waits
 # folders (which the installs write and keep by design).
 snapshot() {
   (cd "$drive" && {
-    find . -mindepth 1 \( -path ./windows/TWAIN_32 -o -path './users/*/Temp/EXM*.INI' \) -prune -o \( -type f -printf '%p %y %s\n' -o -printf '%p %y\n' \)
-    find . -mindepth 1 \( -path ./windows/TWAIN_32 -o -path './users/*/Temp/EXM*.INI' \) -prune -o -type f -print0 |
+    find . -mindepth 1 \( -ipath ./windows/TWAIN_32 -o -ipath './users/*/Temp/EXM*.INI' \) -prune -o \( -type f -printf '%p %y %s\n' -o -printf '%p %y\n' \)
+    find . -mindepth 1 \( -ipath ./windows/TWAIN_32 -o -ipath './users/*/Temp/EXM*.INI' \) -prune -o -type f -print0 |
       xargs -0 -r sha1sum | awk '{ h = $1; sub(/^[^ ]+  /, ""); print $0, h }'
   } | sort)
 }
 free_bytes() { df -B1 --output=avail "$small" | tail -n 1 | tr -d ' '; }
 # state FILE SOURCE [OLD]: what a copied file holds
 state() {
-  local f=$1 src=$2 old=${3:-} n
+  local f src=$2 old=${3:-} n
+  f=$(on_disk "$1")
   if [ ! -e "$f" ]; then echo absent; return; fi
   n=$(stat -c %s "$f")
   if cmp -s "$f" "$src"; then echo new
@@ -206,6 +209,8 @@ state() {
   else echo "other $n"; fi
 }
 declare -A free
+# names DIR: the names in DIR, in lower case (Windows ignores the case), sorted.
+names() { ls -A "$(on_disk "$1")" 2>/dev/null | tr 'A-Z' 'a-z' | sort | tr '\n' ' '; }
 look() {  # look POINT: the small drive at this point
   local p=$1
   mkdir -p "$work/points/$p"
@@ -216,10 +221,10 @@ look() {  # look POINT: the small drive at this point
 kept_intact() {  # kept_intact POINT: model 1600 and (later) the filler
   local f
   for f in $FILES16; do
-    if cmp -s "$small/EXMFP16/$f" "$src_clean/$f"; then ok; else bad "$1: model 1600's $f lost or changed"; fi
+    if cmp -s "$(on_disk "$small/EXMFP16/$f")" "$src_clean/$f"; then ok; else bad "$1: model 1600's $f lost or changed"; fi
   done
   if [ -e "$work/filler.sha1" ]; then
-    expect "$1: the filler on the small drive" "$(sha1sum <"$small/FILLER.DAT" 2>/dev/null | cut -c1-40)" "$(cat "$work/filler.sha1")"
+    expect "$1: the filler on the small drive" "$(sha1sum <"$(on_disk "$small/FILLER.DAT")" 2>/dev/null | cut -c1-40)" "$(cat "$work/filler.sha1")"
   fi
 }
 at_point() {
@@ -236,7 +241,8 @@ at_point() {
       done
       if [ -n "$server" ]; then ok; else bad "no wineserver for $prefix"; fi
       snapshot >"$work/before.snap"
-      if mkdir "$small" && mount -t tmpfs -o "size=$size,mode=0755" twainfull "$small"; then
+      small=$(on_disk "$drive/windows/TWAIN_32")
+      if mkdir -p "$small" && mount -t tmpfs -o "size=$size,mode=0755" twainfull "$small"; then
         mounted=1
         ok
       else
@@ -265,16 +271,16 @@ at_point() {
         [ "$f" = "$GROWN" ] && continue
         expect "full install: $f" "$(state "$small/EXMFP18/$f" "$src_grown/$f")" new
       done
-      expect "full install: files of EXMFP18" "$(ls -A "$small/EXMFP18" | sort | tr '\n' ' ')" \
-        "$(for f in $FILES18; do [ "$f" = "$GROWN" ] || echo "$f"; done | sort | tr '\n' ' ')"
+      expect "full install: files of EXMFP18" "$(names "$small/EXMFP18")" \
+        "$(for f in $FILES18; do [ "$f" = "$GROWN" ] || echo "$f"; done | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
       local tmp
-      tmp=$(ls -d "$drive"/users/*/Temp 2>/dev/null | grep -v /Public/ | head -1)
+      tmp=$(temp_dir "$drive")
       has "full install: settings of model 1800" "$(tr -d '\r' <"$tmp/EXMFP18.INI" 2>/dev/null)" "ip0=10.0.0.5"
       kept_intact full-install
       ;;
     full-remove)
       look full-remove
-      expect "full removal: EXMFP18 gone" "$(ls -A "$small" | tr '\n' ' ')" "EXMFP16 "
+      expect "full removal: EXMFP18 gone" "$(names "$small")" "exmfp16 "
       expect "full removal: the space is back" "${free[full-remove]}" "${free[keep]}"
       kept_intact full-remove
       ;;
@@ -303,13 +309,13 @@ at_point() {
       # its old file: each file is whole, old or new, and the big one old.
       expect "full upgrade: files neither new nor the old one" "${lost% }" ""
       expect "full upgrade: $GROWN" "$(state "$small/EXMFP18/$GROWN" "$src_grown/$GROWN" "$src_clean/$GROWN")" old
-      expect "full upgrade: files of EXMFP18" "$(ls -A "$small/EXMFP18" | sort | tr '\n' ' ')" \
-        "$(printf '%s\n' $FILES18 | sort | tr '\n' ' ')"
+      expect "full upgrade: files of EXMFP18" "$(names "$small/EXMFP18")" \
+        "$(printf '%s\n' $FILES18 | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
       kept_intact full-upgrade
       ;;
     after)
       look after
-      expect "last removal: EXMFP18 gone" "$(ls -A "$small" | tr '\n' ' ')" "EXMFP16 FILLER.DAT "
+      expect "last removal: EXMFP18 gone" "$(names "$small")" "exmfp16 filler.dat "
       kept_intact after
       snapshot >"$work/after.snap"
       ;;
@@ -355,7 +361,7 @@ if [ -s "$work/before.snap" ] && [ -s "$work/after.snap" ]; then
 else
   bad "no snapshots of drive_c"
 fi
-tmp=$(ls -d "$drive"/users/*/Temp 2>/dev/null | grep -v /Public/ | head -1)
+tmp=$(temp_dir "$drive")
 has "settings of model 1600" "$(tr -d '\r' <"$tmp/EXMFP16.INI" 2>/dev/null)" "ip0=10.0.0.6"
 # The install onto the full drive wrote its settings (10.0.0.5); the reinstall
 # after the removal wrote them again.

@@ -60,6 +60,7 @@ absent() {  # absent NAME PATH
 }
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
+. "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
 # A text of a string table as twdriver's textx prints it (line feeds as \n).
 # The lines of the output between "mark: NAME" and the next mark.
 part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
@@ -167,9 +168,10 @@ runs_clean() {  # runs_clean COUNT
     "$1 exists $SYS\\DrvSetup.dll: 0
 $1 exists $SYS\\DrvSetupLang.dll: 0
 $1 exists $SYS\\TEST.T: 0"
-  absent "system folder: language library" "$drive/windows/system32/DrvSetupLang.dll"
-  absent "system folder: driver-setup library" "$drive/windows/system32/DrvSetup.dll"
-  absent "system folder: probe file" "$drive/windows/system32/TEST.T"
+  local f
+  for f in DrvSetupLang.dll DrvSetup.dll TEST.T; do
+    absent "system folder: $f" "$(on_disk "$drive/windows/system32/$f")"
+  done
 }
 # The end of a finished progress page: bar and status gone, Finish focused.
 ended() {  # ended PART
@@ -191,10 +193,13 @@ centred() {
 files_from() {  # files_from NAME TARGET-DIR SOURCE-DIR FILE...
   local name=$1 target=$2 source=$3 f
   shift 3
-  for f in "$@"; do same "$name: $f" "$target/$f" "$source/$f"; done
-  expect "$name: nothing else" "$(ls "$target" 2>/dev/null | sort | tr '\n' ' ')" "$(printf '%s\n' "$@" | sort | tr '\n' ' ')"
+  for f in "$@"; do same "$name: $f" "$(on_disk "$target/$f")" "$source/$f"; done
+  expect "$name: nothing else" "$(ls "$target" 2>/dev/null | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')" \
+    "$(printf '%s\n' "$@" | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')"
 }
-temp_dir() { ls -d "$drive"/users/*/Temp 2>/dev/null | grep -v /Public/ | head -1; }
+
+# others_in DIR: sha1 and name of each file below DIR outside the models' folders.
+others_in() { [ -d "$1" ] && (cd "$1" && find . -type f ! -ipath './EXMFP*' -exec sha1sum {} + | sort -k2); }
 
 # ============================================================================
 scenario_road() {
@@ -237,7 +242,7 @@ scenario_road() {
     echo "press 2"
     echo "gone"
     after_run
-    echo "exists $TW"
+    echo "exists $TW\\EXMFP18"
     echo "echo mark: cancel-address"
     start_pages English "Example MFP 1800 Series"
     echo "wait 1007,1012 10000"
@@ -248,7 +253,7 @@ scenario_road() {
     echo "press 2"
     echo "gone"
     after_run
-    echo "exists $TW"
+    echo "exists $TW\\EXMFP18"
     echo "echo mark: road"
     start_pages English "Example MFP 1600 Series"
     echo "wait 1007,1012 10000"
@@ -341,8 +346,8 @@ item 1014[3]: Example MFP 2200 Series"
   has "install page: Cancel" "$p" "textx 2: $(str ENGLISH 44)"
   has "install page: radio 1007 out of sight" "$p" "state 1007: visible=0 enabled=0 checked=0"
   has "install page: radio 1008 out of sight" "$p" "state 1008: visible=0 enabled=0 checked=0"
-  has "cancelled install: no data-source folder" "$p" "exists $TW: 0"
-  has "cancelled address: nothing copied" "$(part cancel-address)" "exists $TW: 0"
+  has "cancelled install: no data-source folder" "$p" "exists $TW\\EXMFP18: 0"
+  has "cancelled address: nothing copied" "$(part cancel-address)" "exists $TW\\EXMFP18: 0"
 
   # The road: search, double-click, progress, Finish.
   p=$(part road)
@@ -386,16 +391,22 @@ item 1004[2]: 10.99.0.4"
   has "remove: other model's device kept" "$p" "devices $ID18: 1"
   runs_clean 9
 
-  local tw=$drive/windows/TWAIN_32 tmp
-  tmp=$(temp_dir)
-  absent "remove: the model's folder" "$tw/EXMFP16"
+  local tw tmp
+  tw=$(on_disk "$drive/windows/TWAIN_32")
+  tmp=$(temp_dir "$drive")
+  absent "remove: the model's folder" "$(on_disk "$tw/EXMFP16")"
   [ -d "$tw" ] && ok || bad "remove: TWAIN_32 removed too"
-  files_from "typed install" "$tw/EXMFP18" "$work/pkg/WIN2K_XP/ENGLISH" EXMFP18.ds EXMSC18.dll EXMRES.dll EXMFP18.lng
+  files_from "typed install" "$(on_disk "$tw/EXMFP18")" "$work/pkg/WIN2K_XP/ENGLISH" EXMFP18.ds EXMSC18.dll EXMRES.dll EXMFP18.lng
   expect "road: settings file (kept by upgrade and removal)" "$(tr -d '\r' <"$tmp/EXMFP16.INI" 2>&1)" \
     "$(ini_text "Example MFP 1600 Series" 10.99.0.3)"
   expect "typed: settings file" "$(tr -d '\r' <"$tmp/EXMFP18.INI" 2>&1)" "$(ini_text "Example MFP 1800 Series" 192.168.40.7)"
-  absent "remove: OEM INF naming the model" "$drive/windows/inf/oem41.inf"
-  [ -f "$drive/windows/inf/oem42.inf" ] && ok || bad "remove: OEM INF of another model deleted"
+  absent "remove: OEM INF naming the model" "$(on_disk "$drive/windows/inf/oem41.inf")"
+  [ -f "$(on_disk "$drive/windows/inf/oem42.inf")" ] && ok || bad "remove: OEM INF of another model deleted"
+  # What Wine itself keeps in the folder (its own data sources, where its
+  # 32-bit half runs) is no file of the model's: every install, upgrade and
+  # removal leaves it as the fresh prefix had it.
+  expect "TWAIN_32: files that are not the program's, unchanged" "$(others_in "$tw")" \
+    "$(others_in "$(on_disk "$wine_root/$arch-winxp/drive_c/windows/TWAIN_32")")"
   absent "remove: batch file" "$tmp/TMPBAT.BAT"
   absent "remove: result file" "$tmp/TMPTMP.TMP"
 }
@@ -530,11 +541,12 @@ item 1014[3]: $cut"
   runs_clean 4
 
   # Model 21's files, from the German folder (the data source's header says so).
-  local tw=$drive/windows/TWAIN_32 tmp
-  tmp=$(temp_dir)
-  files_from "German install" "$tw/EXMFP21" "$dst/german" EXMFP21.ds EXMSC21.dll EXMRES.dll EXMFP21.hlp
-  expect "data source from the German folder" "$(ds_origin "$tw/EXMFP21/EXMFP21.ds")" "WIN2K_XP GERMAN"
-  expect "only model 21 installed" "$(ls "$tw" 2>/dev/null | tr '\n' ' ')" "EXMFP21 "
+  local tw tmp
+  tw=$(on_disk "$drive/windows/TWAIN_32")
+  tmp=$(temp_dir "$drive")
+  files_from "German install" "$(on_disk "$tw/EXMFP21")" "$dst/german" EXMFP21.ds EXMSC21.dll EXMRES.dll EXMFP21.hlp
+  expect "data source from the German folder" "$(ds_origin "$(on_disk "$tw/EXMFP21/EXMFP21.ds")")" "WIN2K_XP GERMAN"
+  expect "only model 21 installed" "$(ls "$tw" 2>/dev/null | grep -i '^EXMFP' | tr '\n' ' ')" "EXMFP21 "
   expect "settings file of model 21" "$(tr -d '\r' <"$tmp/EXMFP21.INI" 2>&1)" "$(ini_text "Aardvark 2100 Serie" 10.1.2.3)"
 }
 
@@ -604,8 +616,8 @@ scenario_versions() {
   done
   runs_clean $((${#pairs[@]} + 1))
   local tmp
-  tmp=$(temp_dir)
-  files_from "last upgrade" "$drive/windows/TWAIN_32/EXMFP16" "$work/pkg/WINVISTA/ENGLISH" EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng
+  tmp=$(temp_dir "$drive")
+  files_from "last upgrade" "$(on_disk "$drive/windows/TWAIN_32/EXMFP16")" "$work/pkg/WINVISTA/ENGLISH" EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng
   expect "settings file of the last install" "$(tr -d '\r' <"$tmp/EXMFP16.INI" 2>&1)" "$(ini_text "Example MFP 1600 Series" 10.20.30.40)"
 }
 

@@ -8,9 +8,9 @@ target_link_options(planted PRIVATE -static)
 add_executable(planting-probe ${CMAKE_SOURCE_DIR}/tests/win/planting_probe.cpp)
 target_link_options(planting-probe PRIVATE -static)
 add_test(NAME ${WINE_ARCH}.planting
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/planting.sh
+  COMMAND ${WINE_GATE} bash ${CMAKE_SOURCE_DIR}/tests/win/planting.sh
           --wine-root ${CMAKE_BINARY_DIR}/wine --arch ${WINE_ARCH}
           --exe $<TARGET_FILE:TwainSetup> --driver $<TARGET_FILE:twdriver>
           --dll $<TARGET_FILE:planted> --probe $<TARGET_FILE:planting-probe>)
 set_tests_properties(${WINE_ARCH}.planting PROPERTIES
-  LABELS win TIMEOUT 600 FIXTURES_REQUIRED wine)
+  LABELS win TIMEOUT 600 FIXTURES_REQUIRED wine-${WINE_ARCH})
