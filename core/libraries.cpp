@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "core/oscode.h"
-#include "core/text.h"
-#include "package/languages.h"
+#include "core/system.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -12,16 +12,6 @@ HMODULE g_resourceModule = NULL;
 
 const char kLanguageLibraryName[] = "DrvSetupLang.dll";
 const char kSetupLibraryName[] = "DrvSetup.dll";
-
-int systemFilePath(char (&path)[256], const char* name) {
-    char systemDir[128];
-    UINT n = GetSystemDirectoryA(systemDir, sizeof systemDir);
-    if (n == 0 || n >= sizeof systemDir) {
-        path[0] = '\0';
-        return 0;
-    }
-    return pathJoin(path, systemDir, name);
-}
 
 // Writes one embedded payload out byte for byte. A payload that cannot be
 // found gives an empty file, whose load then fails and is passed over.
@@ -50,21 +40,21 @@ int writeBytesToFile(const char* path, const void* bytes, size_t length) {
     return ok ? 1 : 0;
 }
 
-int writeLanguageLibrary(LanguageId id) {
-    char path[256];
+int writeLanguageLibrary(unsigned payloadId) {
+    char path[MAX_PATH];
     if (!systemFilePath(path, kLanguageLibraryName)) return 0;
-    return writePayload("LANGUAGERC", languageResourceId(id), path);
+    return writePayload("LANGUAGERC", payloadId, path);
 }
 
 void deleteLanguageLibrary(void) {
-    char path[256];
+    char path[MAX_PATH];
     if (systemFilePath(path, kLanguageLibraryName)) DeleteFileA(path);
 }
 
 void loadLibraries(InstallContext* ctx) {
-    char path[256];
+    char path[MAX_PATH];
     if (isNtFamily(ctx->osCode) && systemFilePath(path, kSetupLibraryName)) {
-        writePayload("DLLRESOURCE", DriverSetupResourceId, path);
+        writePayload("DLLRESOURCE", IDR_DRVSETUP, path);
         HMODULE setup = LoadLibraryA(path);
         ctx->setupLibrary = setup;
         if (setup) {
@@ -81,7 +71,7 @@ void loadLibraries(InstallContext* ctx) {
 }
 
 void unloadLibraries(InstallContext* ctx) {
-    char path[256];
+    char path[MAX_PATH];
     if (isNtFamily(ctx->osCode)) {
         if (ctx->setupLibrary) FreeLibrary((HMODULE)ctx->setupLibrary);
         ctx->setupLibrary = NULL;
@@ -97,10 +87,4 @@ void unloadLibraries(InstallContext* ctx) {
     deleteLanguageLibrary();
 }
 
-void* resourceModule(void) { return g_resourceModule; }
-
-void* loadSystemLibrary(const char* name) {
-    char path[256];
-    if (!systemFilePath(path, name)) return NULL;
-    return LoadLibraryA(path);
-}
+HMODULE resourceModule(void) { return g_resourceModule; }

@@ -5,26 +5,25 @@
 #ifndef CORE_LIBRARIES_H
 #define CORE_LIBRARIES_H
 
+#include <windows.h>
+
 #include <stddef.h>
 
 #include "core/context.h"
 
-enum { DriverSetupResourceId = 104 };
-
-// Writes the chosen language's library as "DrvSetupLang.dll" in the system folder.
-int writeLanguageLibrary(LanguageId id);
+// Writes the embedded library LANGUAGERC payloadId (the chosen language's,
+// from the language table) as "DrvSetupLang.dll" in the system folder.
+int writeLanguageLibrary(unsigned payloadId);
 // Removes "DrvSetupLang.dll" when the run ends before the libraries were loaded.
 void deleteLanguageLibrary(void);
-// NT family: writes, loads and looks up "DrvSetup.dll"; always loads the
-// language library and makes it the module localised resources come from.
+// NT family: writes, loads and looks up "DrvSetup.dll" (setupLibrary and its
+// three entries); always loads the language library (languageLibrary) and
+// makes it the module localised resources come from.
 void loadLibraries(InstallContext* ctx);
-// Frees and deletes what loadLibraries brought in.
+// Frees and deletes what loadLibraries brought in, and empties those fields.
 void unloadLibraries(InstallContext* ctx);
-// The module of localised pages and texts (an HMODULE; null: the program).
-void* resourceModule(void);
-// Loads a library of the system folder by its full path (an HMODULE, or null):
-// the package folder the program starts from may hold files of the same name.
-void* loadSystemLibrary(const char* name);
+// The module of localised pages and texts (null: the program).
+HMODULE resourceModule(void);
 // Creates (replacing) the file and writes the buffer in one call.
 int writeBytesToFile(const char* path, const void* bytes, size_t length);
 

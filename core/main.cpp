@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "core/startup.h"
+#include "core/system.h"
 
 // The record lives for the whole run; it is large, so it is not on the stack.
 static InstallContext g_context;
@@ -13,12 +14,10 @@ typedef BOOL(WINAPI* SetDllDirectoryAFn)(LPCSTR);
 // folder, never from there. Both calls are newer than most targets, so they
 // are looked up; where neither exists the program loads by full path anyway.
 static void restrictLibrarySearch(void) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel) return;
     SetDefaultDllDirectoriesFn setDefault =
-        (SetDefaultDllDirectoriesFn)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories");
+        lookupLoaded<SetDefaultDllDirectoriesFn>("kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault && setDefault(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */)) return;
-    SetDllDirectoryAFn setDir = (SetDllDirectoryAFn)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+    SetDllDirectoryAFn setDir = lookupLoaded<SetDllDirectoryAFn>("kernel32.dll", "SetDllDirectoryA");
     if (setDir) setDir("");  // takes the current folder out of the search
 }
 

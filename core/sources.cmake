@@ -2,6 +2,7 @@ list(APPEND PURE_SOURCES
   ${CMAKE_SOURCE_DIR}/core/text.cpp
   ${CMAKE_SOURCE_DIR}/core/oscode.cpp)
 list(APPEND GLUE_SOURCES
+  ${CMAKE_SOURCE_DIR}/core/system.cpp
   ${CMAKE_SOURCE_DIR}/core/startup.cpp
   ${CMAKE_SOURCE_DIR}/core/winver.cpp
   ${CMAKE_SOURCE_DIR}/core/libraries.cpp)

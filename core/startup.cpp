@@ -5,7 +5,7 @@
 
 #include "core/libraries.h"
 #include "core/oscode.h"
-#include "core/text.h"
+#include "core/system.h"
 #include "core/winver.h"
 #include "ui/uitext.h"
 #include "ui/wizard.h"
@@ -19,11 +19,8 @@ void reason(const char* text) { OutputDebugStringA(text); }
 }  // namespace
 
 int probeSystemDirectory(void) {
-    char systemDir[128];
-    char probePath[256];
-    UINT n = GetSystemDirectoryA(systemDir, sizeof systemDir);
-    if (n == 0 || n >= sizeof systemDir) return 0;
-    if (!pathJoin(probePath, systemDir, "TEST.T")) return 0;
+    char probePath[MAX_PATH];
+    if (!systemFilePath(probePath, "TEST.T")) return 0;
     HANDLE h = CreateFileA(probePath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, NULL);
     if (h == INVALID_HANDLE_VALUE) return 0;

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "core/oscode.h"
+#include "core/system.h"
 
 typedef void(WINAPI* NativeSystemInfoFn)(LPSYSTEM_INFO);
 
@@ -12,8 +13,7 @@ void classifyWindows(InstallContext* ctx) {
     // only XP and later export the call, so it is looked up, never imported.
     SYSTEM_INFO si;
     memset(&si, 0, sizeof si);
-    NativeSystemInfoFn native = (NativeSystemInfoFn)(void*)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo");
+    NativeSystemInfoFn native = lookupLoaded<NativeSystemInfoFn>("kernel32.dll", "GetNativeSystemInfo");
     if (native) native(&si);
     else GetSystemInfo(&si);
 

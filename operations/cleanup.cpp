@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "core/oscode.h"
+#include "core/system.h"
 #include "core/text.h"
 #include "operations/clean_rules.h"
 #include "operations/stream_search.h"
@@ -32,20 +33,13 @@ int loadSetupApi(SetupApi* api) {
     memset(api, 0, sizeof *api);
     // Loaded by its full path from the system folder: never a stray copy in
     // the package folder, which is the current directory.
-    char systemDir[1024];
-    char path[1024];
-    UINT n = GetSystemDirectoryA(systemDir, sizeof systemDir);
-    if (n == 0 || n >= sizeof systemDir || !pathJoin(path, systemDir, "setupapi.dll")) return 0;
-    api->module = LoadLibraryA(path);
+    api->module = loadSystemLibrary("setupapi.dll");
     if (!api->module) return 0;
-    api->getClassDevs = (GetClassDevsFn)(void*)GetProcAddress(api->module, "SetupDiGetClassDevsA");
-    api->enumDeviceInfo = (EnumDeviceInfoFn)(void*)GetProcAddress(api->module, "SetupDiEnumDeviceInfo");
-    api->getDeviceProperty =
-        (GetDevicePropertyFn)(void*)GetProcAddress(api->module, "SetupDiGetDeviceRegistryPropertyA");
-    api->callClassInstaller =
-        (CallClassInstallerFn)(void*)GetProcAddress(api->module, "SetupDiCallClassInstaller");
-    api->destroyDeviceInfoList =
-        (DestroyDeviceInfoListFn)(void*)GetProcAddress(api->module, "SetupDiDestroyDeviceInfoList");
+    api->getClassDevs = lookup<GetClassDevsFn>(api->module, "SetupDiGetClassDevsA");
+    api->enumDeviceInfo = lookup<EnumDeviceInfoFn>(api->module, "SetupDiEnumDeviceInfo");
+    api->getDeviceProperty = lookup<GetDevicePropertyFn>(api->module, "SetupDiGetDeviceRegistryPropertyA");
+    api->callClassInstaller = lookup<CallClassInstallerFn>(api->module, "SetupDiCallClassInstaller");
+    api->destroyDeviceInfoList = lookup<DestroyDeviceInfoListFn>(api->module, "SetupDiDestroyDeviceInfoList");
     if (api->getClassDevs && api->enumDeviceInfo && api->getDeviceProperty && api->callClassInstaller &&
         api->destroyDeviceInfoList)
         return 1;
@@ -257,11 +251,3 @@ void deleteMatchingFiles(const char* directory, const char* pattern) {
     FindClose(listing);
 }
 
-int windowsFolder(char (&dir)[1024]) {
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    if (n == 0 || n >= sizeof dir) {
-        dir[0] = '\0';
-        return 0;
-    }
-    return 1;
-}

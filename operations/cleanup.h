@@ -29,8 +29,4 @@ void deleteEnumKey(InstallContext* ctx, const char* hardwareId);
 // subdirectories stay; "." and ".." are passed over.
 void deleteMatchingFiles(const char* directory, const char* pattern);
 
-// The Windows folder into dir; 0 with an empty dir when the system cannot
-// give it or it does not fit.
-int windowsFolder(char (&dir)[1024]);
-
 #endif

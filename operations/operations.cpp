@@ -3,17 +3,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/system.h"
 #include "core/text.h"
 #include "operations/cleanup.h"
 #include "operations/clean_rules.h"
 #include "operations/settings.h"
 #include "package/package.h"
-#include "ui/address.h"
+#include "ui/progress.h"
 #include "ui/uitext.h"
 
 namespace {
 
 volatile DWORD g_progressPause = 1000;
+AddressPromptFn g_prompt = NULL;
 
 DWORD WINAPI workerEntry(LPVOID param) { return (DWORD)runOperation((InstallContext*)param); }
 
@@ -30,7 +32,8 @@ void setButtonAvailable(HWND page, BOOL available) {
 
 void setProgressPause(unsigned long milliseconds) { g_progressPause = milliseconds; }
 
-void* startWorker(void* page, InstallContext* ctx) {
+HANDLE startWorker(HWND page, InstallContext* ctx, AddressPromptFn prompt) {
+    g_prompt = prompt;
     ctx->progressWindow = page;
     // The worker closes its own handle when it ends, so the handle must be
     // stored before it can run: it is created suspended and let go after.
@@ -55,7 +58,7 @@ int runOperation(InstallContext* ctx) {
     HANDLE self = (HANDLE)ctx->workerThread;
     ctx->workerThread = NULL;
     if (self) CloseHandle(self);
-    if (page) SendMessageA(page, EndMessage, 0, 0);
+    if (page) SendMessageA(page, WM_TW_WORKER_DONE, 0, 0);
     return 0;
 }
 
@@ -64,8 +67,8 @@ void reportProgress(InstallContext* ctx, int percent) {
     if (!page) return;
     // String 39 of the language library (of the program while none is
     // loaded), shown wide on the NT family like every text of the pages.
-    setItemTextFormatted(page, ProgressTextId, localisedModule(), ProcessStepStringId, "%s (%d%%)...", percent);
-    SendDlgItemMessageA(page, ProgressBarId, PBM_SETPOS, (WPARAM)percent, 0);
+    setItemTextFormatted(page, IDC_STATUS_TEXT, localisedModule(), IDS_PROCESS_STEP, "%s (%d%%)...", percent);
+    SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_SETPOS, (WPARAM)percent, 0);
     Sleep(g_progressPause);
 }
 
@@ -76,11 +79,13 @@ void installDriver(InstallContext* ctx) {
         return;
     }
     if (ctx->useNetwork == 1 && ctx->scannerAddress[0] == '\0') {
-        if (!promptScannerAddress(ctx)) {
+        readHardwareId(ctx, 1);
+        uint16_t productId = deriveProductId(ctx);
+        if (!g_prompt || !g_prompt(ctx, productId)) {
             // The page belongs to the user-interface thread and must end
             // there: ask it to, and touch nothing else.
             HWND page = (HWND)ctx->progressWindow;
-            if (page) SendMessageA(page, EndPageMessage, 0, 0);
+            if (page) SendMessageA(page, WM_TW_END_PAGE, 0, 0);
             return;
         }
     }

@@ -1,44 +1,28 @@
 // The work behind the progress page: one worker thread runs the install,
 // upgrade or remove sequence chosen by the record's mode, shows each stage on
-// the page as a percentage, and tells the page when it has finished.
-//
-// The page's controls that the worker drives: button 2 (hidden and disabled
-// while the worker runs), progress bar 1011 (range 0 to 100, set by the page)
-// and step text 1013.
+// the page as a percentage, and tells the page when it has finished. What the
+// worker and the page expect of each other is in ui/progress.h.
 #ifndef OPERATIONS_OPERATIONS_H
 #define OPERATIONS_OPERATIONS_H
 
+#include <windows.h>
+
 #include "core/context.h"
-
-enum {
-    // Sent (synchronously) by the worker when its sequence has ended and
-    // button 2 is enabled and shown again; both parameters 0.
-    EndMessage = 0x801E,      // WM_APP + 30
-    // Sent (synchronously) by the worker when the user cancelled the address
-    // prompt, before anything was touched: the page ends itself with 0 on its
-    // own thread, at once or when the EndMessage that still follows arrives.
-    // (A page that ended at once is gone by then; the message goes nowhere.)
-    EndPageMessage = 0x801F,  // WM_APP + 31
-};
-
-enum {
-    ProgressButtonId = 2,
-    ProgressBarId = 1011,
-    ProgressTextId = 1013,
-    ProcessStepStringId = 39,  // "Process step"
-};
+#include "ui/progress.h"
 
 // Stores the page in progressWindow, starts the worker on the record and
-// stores its thread handle in workerThread; returns the handle (a HANDLE).
-// The worker closes the handle itself when it ends; nobody waits for it.
-void* startWorker(void* page, InstallContext* ctx);
+// stores its thread handle in workerThread; returns the handle. The worker
+// closes the handle itself when it ends; nobody waits for it. prompt is the
+// address prompt of an install without an address (null: none, as if
+// cancelled); it stays for the process.
+HANDLE startWorker(HWND page, InstallContext* ctx, AddressPromptFn prompt);
 
 // The worker's body: the sequence for mode (1 install, 2 upgrade, 3 remove,
 // anything else nothing), framed by hiding and showing button 2, then
-// EndMessage. Returns 0.
+// WM_TW_WORKER_DONE. Returns 0.
 int runOperation(InstallContext* ctx);
 
-// Shows "<string 39> (<percent>%)..." in text 1013, moves bar 1011 to percent
+// Shows "<IDS_PROCESS_STEP> (<percent>%)..." in IDC_STATUS_TEXT, moves IDC_PROGRESS_BAR to percent
 // and pauses the worker. Does nothing at all while progressWindow is null.
 void reportProgress(InstallContext* ctx, int percent);
 
@@ -47,8 +31,10 @@ void reportProgress(InstallContext* ctx, int percent);
 void setProgressPause(unsigned long milliseconds);
 
 // Install: turns into an upgrade (mode 2) when the data-source folder is
-// already there; prompts for the address when a network install has none
-// (a cancelled prompt ends the page and the sequence); reports 20, copies,
+// already there (the presence query sets targetDir); prompts for the address
+// when a network install has none, with the product id of hardwareId, which
+// it reads again from the INF with the NTx86 fallback (a cancelled prompt
+// ends the page and the sequence); reports 20, copies,
 // writes the settings file for a network install, reports 40, 60, 100.
 void installDriver(InstallContext* ctx);
 // Upgrade: 20, copy over the old files, 60, 100. No prompt, no settings.
@@ -60,7 +46,8 @@ void removeDriver(InstallContext* ctx);
 // file after it. Returns 1.
 int copyAndConfigure(InstallContext* ctx);
 // Creates "TWAIN_32" under the Windows folder and targetDir, then copies each
-// data-source file of the model from sourceDir, replacing what is there.
+// data-source file of the model from sourceDir, replacing what is there;
+// sets settingsPath from the data-source file's name.
 // With no usable targetDir nothing is created and nothing copied.
 void copyDataSourceFiles(InstallContext* ctx);
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "operations/settings_values.h"
-#include "ui/address.h"
+#include "ui/discovery.h"
 
 void writeScannerSettings(InstallContext* ctx) {
     // No data-source file was copied, so there is no data source to configure.

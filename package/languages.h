@@ -13,8 +13,9 @@ struct LanguageRow {
     unsigned windowsLanguage;    // Windows language id of its texts
 };
 
-enum { LanguageCount = 25, FirstLanguageId = 48, LastLanguageId = 72, EnglishLanguageId = 67,
-       ArabicLanguageId = 71 };
+// The rows are in package/languages.inc; the ids of the names and libraries
+// they point at are in ui/resource.h.
+enum { LanguageCount = 25 };
 
 // The 25 rows, in table order.
 const LanguageRow* languageTable(void);

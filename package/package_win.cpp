@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "core/system.h"
 #include "core/text.h"
 #include "package/languages.h"
 #include "package/package.h"
@@ -125,8 +126,7 @@ int isDriverPresent(InstallContext* ctx) {
     readInfValue(ctx->infPath, "DestinationDirs", key, value);
 
     char windowsDir[DirectoryRoom];
-    UINT n = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
-    if (n == 0 || n >= sizeof windowsDir) windowsDir[0] = '\0';
+    windowsFolder(windowsDir);
     if (!buildTargetDir(ctx, value, windowsDir)) return 0;
 
     char pattern[ListingPatternRoom];

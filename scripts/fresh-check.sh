@@ -71,6 +71,7 @@ debootstrap --variant=minbase --include=make,git,ca-certificates,iproute2 "$suit
   { tail -20 "$root.debootstrap.log"; exit 1; }
 rm -f "$root.debootstrap.log"
 # The same package sources as this machine (updates and security included).
+rm -f "$root/etc/apt/sources.list"
 cp -a /etc/apt/sources.list.d/. "$root/etc/apt/sources.list.d/" 2>/dev/null || true
 [ -f /etc/apt/sources.list ] && cp /etc/apt/sources.list "$root/etc/apt/sources.list"
 cp -L /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
@@ -88,6 +89,9 @@ set +e
 unshare --mount --propagation private bash -c '
   set -e
   r=$1; shift
+  # The root must be a mount point of its own: `ip netns exec` remounts "/"
+  # as a slave, which a plain folder under a chroot refuses.
+  mount --bind "$r" "$r"
   for d in proc sys dev run; do mkdir -p "$r/$d"; mount --rbind "/$d" "$r/$d"; done
   exec chroot "$r" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     TERM=dumb LANG=C.UTF-8 /bin/bash -c "cd /src && make test \"\$@\"" make-test "$@"

@@ -8,40 +8,18 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "core/libraries.h"
+#include "core/system.h"
 #include "core/text.h"
-#include "package/package.h"
 #include "ui/centre.h"
 #include "ui/discovery.h"
 #include "ui/uitext.h"
 #include "ui/winsock.h"
-#include "ui/wizard.h"
+#include "ui/resource.h"
 
 namespace {
 
-// Control ids of the two templates.
-enum {
-    IdPromptText = 1001,
-    IdSearchButton = 1003,
-    IdFoundList = 1004,
-};
-
-// String ids of their texts.
-enum {
-    StrSearchTitle = 20,
-    StrAddressTitle = 21,
-    StrPromptText = 22,
-    StrSearch = 25,
-    StrCancel = 44,
-    StrOk = 45,
-};
-
-// The search socket's read notification, posted to the search dialog.
-const UINT kSocketMessage = WM_USER + 155;
-
 // Where the address field goes, in pixels of the dialog's client area. The
 // Arabic templates are mirrored, so the field moves to the right there.
-const LanguageId kArabic = 71;
 const int kFieldLeft = 25;
 const int kFieldLeftArabic = 110;
 const int kFieldTop = 40;
@@ -138,7 +116,7 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     // A failed notification request (WSAEWOULDBLOCK is none) is passed over
     // the same way.
     if (ws->bind(g_search.socket, (const struct sockaddr*)&local, sizeof local) == 0)
-        ws->WSAAsyncSelect(g_search.socket, dlg, kSocketMessage, FD_READ);
+        ws->WSAAsyncSelect(g_search.socket, dlg, WM_TW_SOCKET, FD_READ);
 
     if (!findLocalAddressText(g_search.localAddressText, sizeof g_search.localAddressText)) {
         endSearch();
@@ -173,18 +151,18 @@ void readReply(HWND dlg) {
     if (!formatAddressText(text, sizeof text, source)) return;
     // The list is sorted, so position 0 is the first entry in text order,
     // whichever arrived last.
-    SendDlgItemMessageA(dlg, IdFoundList, LB_ADDSTRING, 0, (LPARAM)text);
-    SendDlgItemMessageA(dlg, IdFoundList, LB_SETCURSEL, 0, 0);
+    SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_ADDSTRING, 0, (LPARAM)text);
+    SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_SETCURSEL, 0, 0);
 }
 
 // The selected entry, if any, becomes the record's address text.
 void takeSelectedEntry(HWND dlg, AddressPromptRecord* rec) {
-    LRESULT sel = SendDlgItemMessageA(dlg, IdFoundList, LB_GETCURSEL, 0, 0);
+    LRESULT sel = SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_GETCURSEL, 0, 0);
     if (sel == LB_ERR) return;
-    LRESULT length = SendDlgItemMessageA(dlg, IdFoundList, LB_GETTEXTLEN, (WPARAM)sel, 0);
+    LRESULT length = SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_GETTEXTLEN, (WPARAM)sel, 0);
     char text[256];
     if (length == LB_ERR || length >= (LRESULT)sizeof text) return;
-    if (SendDlgItemMessageA(dlg, IdFoundList, LB_GETTEXT, (WPARAM)sel, (LPARAM)text) == LB_ERR) return;
+    if (SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_GETTEXT, (WPARAM)sel, (LPARAM)text) == LB_ERR) return;
     textCopy(rec->addressText, text);
 }
 
@@ -196,16 +174,15 @@ INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
         centreWindow(dlg);
         HMODULE module = localisedModule();
-        setWindowTextFromTable(dlg, module, StrSearchTitle);
-        setItemText(dlg, IDOK, module, StrOk);
-        setItemText(dlg, IDCANCEL, module, StrCancel);
+        setWindowTextFromTable(dlg, module, IDS_SEARCH_TITLE);
+        setItemTexts(dlg, module, (const ItemText*)NULL, 0, 1);
         startSearch(dlg, (const AddressPromptRecord*)lParam);
         return TRUE;
     }
     case WM_COMMAND: {
         AddressPromptRecord* rec = dialogRecord(dlg);
         WORD id = LOWORD(wParam);
-        if (id == IDOK || (id == IdFoundList && HIWORD(wParam) == LBN_DBLCLK)) {
+        if (id == IDOK || (id == IDC_FOUND_LIST && HIWORD(wParam) == LBN_DBLCLK)) {
             if (rec) takeSelectedEntry(dlg, rec);
             endSearch();
             EndDialog(dlg, IDOK);
@@ -222,7 +199,7 @@ INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
         endSearch();  // a dialog ended any other way must not keep the port
         return FALSE;
     default:
-        if (msg == kSocketMessage) {
+        if (msg == WM_TW_SOCKET) {
             if (WSAGETSELECTEVENT(lParam) == FD_READ) readReply(dlg);
             return TRUE;
         }
@@ -235,24 +212,8 @@ INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
 // The address field while its dialog is open.
 HWND g_addressField = NULL;
 
-typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX*);
-
-// Registers the class of the address field. Looked up at run time: the
-// common controls of Windows 95 without a later Internet Explorer lack the
-// call and the class.
-int registerAddressFieldClass(void) {
-    HMODULE comctl = (HMODULE)loadSystemLibrary("comctl32.dll");  // kept for the run: the class lives in it
-    if (!comctl) return 0;
-    InitCommonControlsExFn init = (InitCommonControlsExFn)(void*)GetProcAddress(comctl, "InitCommonControlsEx");
-    if (!init) return 0;
-    INITCOMMONCONTROLSEX icc;
-    icc.dwSize = sizeof icc;
-    icc.dwICC = ICC_INTERNET_CLASSES;
-    return init(&icc) != FALSE;
-}
-
 void createAddressField(HWND dlg, const AddressPromptRecord* rec) {
-    int left = rec->languageId == kArabic ? kFieldLeftArabic : kFieldLeft;
+    int left = rec->languageId == IDS_LANGUAGE_ARABIC ? kFieldLeftArabic : kFieldLeft;
     // Control id 0: the field's own notifications must never read as OK,
     // Cancel or Search, which are told apart by id alone.
     g_addressField = CreateWindowExA(0, "SysIPAddress32", "svrIPEdit1", WS_CHILD | WS_GROUP | WS_TABSTOP, left,
@@ -275,7 +236,7 @@ void takeFieldAddress(AddressPromptRecord* rec) {
 
 void runSearch(HWND dlg, AddressPromptRecord* rec) {
     rec->addressText[0] = '\0';
-    runDialog(localisedModule(), SearchDialogId, dlg, searchDialogProc, (LPARAM)rec);
+    runDialog(localisedModule(), IDD_SEARCH, dlg, searchDialogProc, (LPARAM)rec);
     if (rec->addressText[0] != '\0' && g_addressField)
         SendMessageA(g_addressField, IPM_SETADDRESS, 0, (LPARAM)addressToHostOrder(rec->addressText));
 }
@@ -286,14 +247,15 @@ INT_PTR CALLBACK addressDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPa
         const AddressPromptRecord* rec = (const AddressPromptRecord*)lParam;
         SetWindowLongPtrA(dlg, DWLP_USER, lParam);
         HMODULE module = localisedModule();
-        setWindowTextFromTable(dlg, module, StrAddressTitle);
-        setItemText(dlg, IdSearchButton, module, StrSearch);
-        setItemText(dlg, IDOK, module, StrOk);
-        setItemText(dlg, IDCANCEL, module, StrCancel);
-        setItemText(dlg, IdPromptText, module, StrPromptText);
+        setWindowTextFromTable(dlg, module, IDS_ADDRESS_TITLE);
+        static const ItemText texts[] = {{IDC_SEARCH, IDS_SEARCH}};
+        setItemTexts(dlg, module, texts, 1);
+        // The prompt last, as the page has always set it.
+        static const ItemText prompt[] = {{IDC_PROMPT_TEXT, IDS_ADDRESS_PROMPT}};
+        setItemTexts(dlg, module, prompt, 0);
         centreWindow(dlg);
         g_addressField = NULL;
-        if (registerAddressFieldClass()) createAddressField(dlg, rec);
+        if (initCommonControls()) createAddressField(dlg, rec);
         // The focus is placed already (in the address field when it exists).
         return FALSE;
     }
@@ -308,7 +270,7 @@ INT_PTR CALLBACK addressDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPa
         case IDCANCEL:  // also Escape
             EndDialog(dlg, 0);
             return TRUE;
-        case IdSearchButton:
+        case IDC_SEARCH:
             runSearch(dlg, rec);
             return TRUE;
         }
@@ -323,14 +285,13 @@ INT_PTR CALLBACK addressDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int promptScannerAddress(InstallContext* ctx) {
-    readHardwareId(ctx, 1);
+int promptScannerAddress(InstallContext* ctx, uint16_t productId) {
     AddressPromptRecord rec;
     memset(&rec, 0, sizeof rec);
-    rec.productId = deriveProductId(ctx);
+    rec.productId = productId;
     rec.addressText[0] = '\0';
     rec.languageId = ctx->languageId;
-    INT_PTR result = runDialog(localisedModule(), AddressDialogId, (HWND)ctx->progressWindow, addressDialogProc,
+    INT_PTR result = runDialog(localisedModule(), IDD_ADDRESS, (HWND)ctx->progressWindow, addressDialogProc,
                                (LPARAM)&rec);
     // Only OK counts: a dialog that could not be shown (-1) is no consent to
     // an empty address.
@@ -339,14 +300,3 @@ int promptScannerAddress(InstallContext* ctx) {
     return 1;
 }
 
-uint32_t addressToHostOrder(const char* text) {
-    // Parsers differ on the empty text (0 on some Windows versions, all ones
-    // on others); it is no address, so it reads as one the parser rejects.
-    if (!text || text[0] == '\0') return 0xFFFFFFFFu;
-    const WinsockCalls* ws = winsock();
-    if (!ws) return 0xFFFFFFFFu;  // the parser's failure value
-    unsigned long network = ws->inet_addr(text);
-    unsigned char b[4];
-    memcpy(b, &network, 4);  // first field in the first byte
-    return ((uint32_t)b[0] << 24) | ((uint32_t)b[1] << 16) | ((uint32_t)b[2] << 8) | (uint32_t)b[3];
-}

@@ -14,12 +14,9 @@ struct AddressPromptRecord {
     LanguageId languageId;
 };
 
-// Shows the address dialog owned by the progress page; on OK stores the
-// address in scannerAddress and returns 1, on Cancel returns 0.
-int promptScannerAddress(InstallContext* ctx);
-
-// Dotted IPv4 text to a value with the first field most significant; the
-// parser's all-ones failure value for a text it rejects.
-uint32_t addressToHostOrder(const char* text);
+// Shows the address dialog owned by the progress page (progressWindow), for
+// the model of productId; on OK stores the address in scannerAddress and
+// returns 1, on Cancel returns 0. Changes nothing else in the record.
+int promptScannerAddress(InstallContext* ctx, uint16_t productId);
 
 #endif

@@ -8,6 +8,36 @@ namespace {
 
 int isLoopback(const Ipv4Bytes& a) { return a.b[0] == 127; }
 
+// One part of a dotted address at *p, in the base its prefix gives; 0 when
+// there is no digit or the value passes 32 bits.
+int readAddressPart(const char** p, uint32_t* value) {
+    const char* s = *p;
+    unsigned base = 10;
+    if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s += 2;
+    } else if (s[0] == '0') {
+        base = 8;
+    }
+    uint64_t v = 0;
+    int digits = 0;
+    for (;; ++s, ++digits) {
+        unsigned d;
+        char c = *s;
+        if (c >= '0' && c <= '9') d = (unsigned)(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f') d = (unsigned)(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F') d = (unsigned)(c - 'A' + 10);
+        else break;
+        if (d >= base) return 0;
+        v = v * base + d;
+        if (v > 0xFFFFFFFFu) return 0;
+    }
+    if (digits == 0 && base != 8) return 0;
+    *p = s;
+    *value = (uint32_t)v;
+    return 1;
+}
+
 }  // namespace
 
 int formatAddressText(char* out, size_t cap, const Ipv4Bytes& a) {
@@ -56,4 +86,28 @@ int isDiscoveryReply(const char* data, long length, const char* localAddressText
     if (nul) n = (size_t)((const char*)nul - data);
     size_t want = strlen(localAddressText);
     return n == want && memcmp(data, localAddressText, n) == 0;
+}
+
+uint32_t addressToHostOrder(const char* text) {
+    const uint32_t kNone = 0xFFFFFFFFu;
+    if (!text || text[0] == '\0') return kNone;
+    uint32_t parts[4];
+    int count = 0;
+    const char* p = text;
+    for (;;) {
+        if (count == 4 || !readAddressPart(&p, &parts[count])) return kNone;
+        ++count;
+        if (*p != '.') break;
+        ++p;
+    }
+    // Winsock stops at a blank; anything else after the number is no address.
+    if (*p != '\0' && *p != ' ') return kNone;
+    uint32_t value = parts[count - 1];
+    const uint32_t lastLimit[4] = {0xFFFFFFFFu, 0xFFFFFFu, 0xFFFFu, 0xFFu};
+    if (value > lastLimit[count - 1]) return kNone;
+    for (int i = 0; i < count - 1; ++i) {
+        if (parts[i] > 0xFF) return kNone;
+        value |= parts[i] << (24 - 8 * i);
+    }
+    return value;
 }

@@ -43,6 +43,13 @@ int chooseLocalAddressText(char* out, size_t cap, const Ipv4Bytes* addresses, si
 // makes it, or when out is too small.
 size_t buildDiscoveryRequest(char* out, size_t cap, uint16_t productId, const char* localAddressText);
 
+// Dotted IPv4 text to a value with the first field most significant, read
+// as Winsock's inet_addr reads it (one to four parts, each decimal, octal
+// with a leading 0 or hexadecimal with 0x; the last part fills the bytes
+// left), and 0xFFFFFFFF, inet_addr's failure value, for text it rejects and
+// for the empty text. The settings file stores this value.
+uint32_t addressToHostOrder(const char* text);
+
 // Whether a received datagram is a reply to our request: its payload, read up
 // to its first NUL (or whole when there is none) and never beyond
 // DiscoveryReadMax bytes, equals localAddressText exactly. A negative length

@@ -1,5 +1,7 @@
 list(APPEND GLUE_SOURCES
   ${CMAKE_SOURCE_DIR}/ui/wizard.cpp
+  ${CMAKE_SOURCE_DIR}/ui/header.cpp
+  ${CMAKE_SOURCE_DIR}/ui/progress.cpp
   ${CMAKE_SOURCE_DIR}/ui/uitext.cpp)
 # Scanner address prompt and network search; centring of dialogs.
 list(APPEND PURE_SOURCES

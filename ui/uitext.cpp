@@ -3,7 +3,9 @@
 #include <string.h>
 
 #include "core/libraries.h"
+#include "core/system.h"
 #include "core/text.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -50,12 +52,11 @@ void useWideTexts(int wide) {
     g_useWide = 0;
     if (!wide) return;
     HMODULE user = GetModuleHandleA("user32.dll");
-    if (!user) return;
-    g_wide.loadString = (LoadStringWFn)(void*)GetProcAddress(user, "LoadStringW");
-    g_wide.setDlgItemText = (SetDlgItemTextWFn)(void*)GetProcAddress(user, "SetDlgItemTextW");
-    g_wide.setWindowText = (SetWindowTextWFn)(void*)GetProcAddress(user, "SetWindowTextW");
-    g_wide.sendMessage = (SendMessageWFn)(void*)GetProcAddress(user, "SendMessageW");
-    g_wide.dialogBoxParam = (DialogBoxParamWFn)(void*)GetProcAddress(user, "DialogBoxParamW");
+    g_wide.loadString = lookup<LoadStringWFn>(user, "LoadStringW");
+    g_wide.setDlgItemText = lookup<SetDlgItemTextWFn>(user, "SetDlgItemTextW");
+    g_wide.setWindowText = lookup<SetWindowTextWFn>(user, "SetWindowTextW");
+    g_wide.sendMessage = lookup<SendMessageWFn>(user, "SendMessageW");
+    g_wide.dialogBoxParam = lookup<DialogBoxParamWFn>(user, "DialogBoxParamW");
     g_useWide = g_wide.loadString && g_wide.setDlgItemText && g_wide.setWindowText &&
                 g_wide.sendMessage && g_wide.dialogBoxParam;
 }
@@ -65,7 +66,7 @@ int wideTextsInUse(void) { return g_useWide; }
 HMODULE programModule(void) { return GetModuleHandleA(NULL); }
 
 HMODULE localisedModule(void) {
-    HMODULE m = (HMODULE)resourceModule();
+    HMODULE m = resourceModule();
     return m ? m : programModule();
 }
 
@@ -79,6 +80,14 @@ void setItemText(HWND dlg, int id, HMODULE module, UINT stringId) {
     char text[kTextRoom];
     if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
     SetDlgItemTextA(dlg, id, text);
+}
+
+void setItemTexts(HWND dlg, HMODULE module, const ItemText* texts, int count, int withOkCancel) {
+    // Every dialog's OK and Cancel show the same two strings.
+    static const ItemText kOkCancel[] = {{IDOK, IDS_OK}, {IDCANCEL, IDS_CANCEL}};
+    for (int i = 0; i < count; ++i) setItemText(dlg, texts[i].control, module, texts[i].string);
+    if (withOkCancel)
+        for (const ItemText& t : kOkCancel) setItemText(dlg, t.control, module, t.string);
 }
 
 void setItemTextFormatted(HWND dlg, int id, HMODULE module, UINT stringId, const char* format, int number) {

@@ -25,6 +25,17 @@ void setItemText(HWND dlg, int id, HMODULE module, UINT stringId);
 // as "%s (%d%%)..." for "Process step (40%)...". The format is ASCII. At most
 // 511 characters of the string and 639 of the whole are shown.
 void setItemTextFormatted(HWND dlg, int id, HMODULE module, UINT stringId, const char* format, int number);
+// One text of a page: the control and the string it shows.
+struct ItemText {
+    int control;
+    UINT string;
+};
+// Sets every control of the table to its string, then OK and Cancel to the
+// shared pair (strings 45 and 44) when withOkCancel is set.
+void setItemTexts(HWND dlg, HMODULE module, const ItemText* texts, int count, int withOkCancel);
+template <int N> inline void setItemTexts(HWND dlg, HMODULE module, const ItemText (&texts)[N], int withOkCancel) {
+    setItemTexts(dlg, module, texts, N, withOkCancel);
+}
 // Sets a window's own text (a caption) from a string.
 void setWindowTextFromTable(HWND wnd, HMODULE module, UINT stringId);
 // Adds string `stringId` to a combo box and attaches `data` to the new entry;

@@ -1,13 +1,13 @@
 #include "ui/winsock.h"
 
-#include "core/libraries.h"
+#include "core/system.h"
 
 namespace {
 WinsockCalls g_calls;
 int g_state = 0;  // 0 not tried, 1 loaded, -1 unavailable
 
 template <typename Fn> bool find(HMODULE m, Fn& slot, const char* name) {
-    slot = (Fn)(void*)GetProcAddress(m, name);
+    slot = lookup<Fn>(m, name);
     return slot != NULL;
 }
 
@@ -45,7 +45,7 @@ int growReceiveBuffer(const WinsockCalls* ws, SOCKET s, int want, int floor) {
 const WinsockCalls* winsock(void) {
     if (g_state == 0) {
         // Kept for the rest of the run, like an imported library would be.
-        HMODULE m = (HMODULE)loadSystemLibrary("wsock32.dll");
+        HMODULE m = loadSystemLibrary("wsock32.dll");
         bool ok = m && find(m, g_calls.WSAStartup, "WSAStartup") && find(m, g_calls.WSACleanup, "WSACleanup") &&
                   find(m, g_calls.WSAGetLastError, "WSAGetLastError") &&
                   find(m, g_calls.WSAAsyncSelect, "WSAAsyncSelect") && find(m, g_calls.socket, "socket") &&

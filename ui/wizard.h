@@ -6,40 +6,18 @@
 
 #include "core/context.h"
 
-// Dialog template ids.
-enum {
-    AddressDialogId = 105,
-    SearchDialogId = 106,
-    InstallPageId = 107,
-    ChoicePageId = 108,
-    ProgressPageId = 109,
-    ModelPageId = 111,
-    LanguagePageId = 112,
-};
-
-// Control ids of the pages.
-enum {
-    IdRadioUnused1 = 1007,
-    IdRadioUnused2 = 1008,
-    IdRadioUpgrade = 1009,
-    IdRadioRemove = 1010,
-    IdProgressBar = 1011,
-    IdMainText = 1012,
-    IdStatusText = 1013,
-    IdModelList = 1014,
-    IdLanguageList = 1015,
-    IdModelPrompt = 1016,
-    IdLanguagePrompt = 1017,
-};
-
-// Language page: 0 on OK, -1 on Cancel or when it cannot be shown.
+// Language page: 0 on OK, -1 on Cancel or when it cannot be shown. Sets
+// packageRoot when it opens; on OK sets sourceDir and languageId and writes
+// the language's library into the system folder.
 intptr_t runLanguagePage(InstallContext* ctx);
-// Model page: 0 on OK, -1 on Cancel or when it cannot be shown.
+// Model page: 0 on OK, -1 on Cancel or when it cannot be shown. Sets infPath
+// when it opens; on OK sets modelNumber and modelName.
 intptr_t runModelPage(InstallContext* ctx);
-// Install or upgrade-or-remove page, then the progress page.
+// Install or upgrade-or-remove page (targetDir set by the presence query;
+// mode, and useNetwork on install), then the progress page.
 void runMaintenanceFlow(InstallContext* ctx);
-
-// Paints bitmap 108 with the text over it in white, and names the window.
-void paintHeader(void* page, const char* text);
+// The progress page: starts the worker and ends once it is done and Finish
+// is pressed (or at once after a cancelled prompt).
+void runProgressPage(InstallContext* ctx);
 
 #endif

@@ -125,3 +125,14 @@ TEST(LocalAddress, TextThatDoesNotFitIsNotCut) {
     EXPECT_FALSE(formatAddressText(tiny, sizeof tiny, ip(192, 0, 2, 10)));
     EXPECT_STREQ(tiny, "") << "a cut address would name another device";
 }
+
+TEST(AddressText, ReadsAsInetAddrDoes) {
+    const struct { const char* text; uint32_t value; } cases[] = {
+        {"192.168.1.10", 0xC0A8010Au}, {"10.99.0.3", 0x0A630003u}, {"1.2.3", 0x01020003u},
+        {"16909060", 0x01020304u},     {"0x0A.0.0.1", 0x0A000001u}, {"010.0.0.1", 0x08000001u},
+        {"1.2.3.4 ", 0x01020304u},     {"", 0xFFFFFFFFu},           {"1.2.3.4.5", 0xFFFFFFFFu},
+        {"256.1.1.1", 0xFFFFFFFFu},    {"1.2.3.4x", 0xFFFFFFFFu},   {"08", 0xFFFFFFFFu},
+        {"1.", 0xFFFFFFFFu},           {"4294967296", 0xFFFFFFFFu}};
+    for (const auto& c : cases) EXPECT_EQ(addressToHostOrder(c.text), c.value) << c.text;
+    EXPECT_EQ(addressToHostOrder(nullptr), 0xFFFFFFFFu);
+}

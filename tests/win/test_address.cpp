@@ -11,6 +11,7 @@
 #include "ui/address.h"
 #include "ui/centre.h"
 #include "ui/centre_math.h"
+#include "ui/discovery.h"
 
 TEST(AddressToHostOrder, FirstFieldIsMostSignificant) {
     EXPECT_EQ(addressToHostOrder("192.0.2.7"), 0xC0000207u);
@@ -37,7 +38,7 @@ struct PromptRun {
 
 DWORD WINAPI promptThread(LPVOID p) {
     PromptRun* run = (PromptRun*)p;
-    run->result = promptScannerAddress(run->ctx);
+    run->result = promptScannerAddress(run->ctx, 0);
     return 0;
 }
 

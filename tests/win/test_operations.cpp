@@ -40,7 +40,7 @@ std::string settingsOf(const std::string& base) { return tempDir() + base + ".IN
 
 std::string processStepText(int percent) {
     char step[512];
-    if (LoadStringA(GetModuleHandleA(NULL), ProcessStepStringId, step, sizeof step) <= 0) step[0] = '\0';
+    if (LoadStringA(GetModuleHandleA(NULL), IDS_PROCESS_STEP, step, sizeof step) <= 0) step[0] = '\0';
     return std::string(step) + " (" + std::to_string(percent) + "%)...";
 }
 
@@ -75,7 +75,7 @@ TEST(Worker, ReportShowsStepTextAndPositionThenPauses) {
     detail::currentLog() = nullptr;
     ASSERT_EQ(log.positions, std::vector<int>{40});
     EXPECT_EQ(log.texts[0], processStepText(40));
-    EXPECT_EQ(SendDlgItemMessageA(page, ProgressBarId, PBM_GETPOS, 0, 0), 40);
+    EXPECT_EQ(SendDlgItemMessageA(page, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0), 40);
     EXPECT_GE(elapsed, 90.0) << "every report pauses the worker";
     DestroyWindow(page);
 }
@@ -99,7 +99,7 @@ TEST(Worker, UnknownModeStillHandsTheButtonBackAndEnds) {
     EXPECT_TRUE(log.workerEnded);
     EXPECT_TRUE(log.positions.empty());
     EXPECT_EQ(log.endMessages, 1);
-    EXPECT_TRUE(log.buttonOnAtEnd) << "button 2 is enabled and shown before EndMessage";
+    EXPECT_TRUE(log.buttonOnAtEnd) << "button 2 is enabled and shown before WM_TW_WORKER_DONE";
     EXPECT_EQ(log.threadSlotAfter, nullptr) << "the worker closed its own handle";
 }
 
@@ -301,7 +301,7 @@ TEST_F(V_Operations, CancelledAddressPromptEndsThePageBeforeAnything) {
     EXPECT_FALSE(exists(settingsOf(base)));
     EXPECT_EQ(log.threadSlotAfter, nullptr);
 
-    // A page that stays until the worker is done still gets EndMessage, last.
+    // A page that stays until the worker is done still gets WM_TW_WORKER_DONE, last.
     fillContext(&ctx, p, m, ModeInstall, 1, "");
     PageLog waiting = runWithPage(&ctx, false);
     EXPECT_EQ(waiting.endOrder, "PE");

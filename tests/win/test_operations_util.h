@@ -13,6 +13,7 @@
 #include "core/context.h"
 #include "core/text.h"
 #include "operations/operations.h"
+#include "ui/address.h"
 
 namespace opstest {
 
@@ -137,9 +138,9 @@ struct PageLog {
     bool buttonOffDuringReports = true;  // button 2 hidden and disabled at every report
     int endMessages = 0;
     int endPageMessages = 0;
-    std::string endOrder;                // "P" for EndPageMessage, "E" for EndMessage
-    bool closeOnEndPage = true;          // the stand-in ends at once, or waits for EndMessage
-    bool buttonOnAtEnd = false;          // button 2 shown and enabled when EndMessage came
+    std::string endOrder;                // "P" for WM_TW_END_PAGE, "E" for WM_TW_WORKER_DONE
+    bool closeOnEndPage = true;          // the stand-in ends at once, or waits for WM_TW_WORKER_DONE
+    bool buttonOnAtEnd = false;          // button 2 shown and enabled when WM_TW_WORKER_DONE came
     bool ownedWindowSeen = false;        // a window owned by the page (the address prompt)
     bool workerEnded = false;
     void* threadSlotAfter = (void*)1;    // workerThread after the worker ended
@@ -169,7 +170,7 @@ inline LRESULT CALLBACK barSubclass(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == PBM_SETPOS && currentLog()) {
         HWND page = GetParent(bar);
         char text[700];
-        GetDlgItemTextA(page, ProgressTextId, text, sizeof text);
+        GetDlgItemTextA(page, IDC_STATUS_TEXT, text, sizeof text);
         currentLog()->positions.push_back((int)wp);
         currentLog()->texts.push_back(text);
         if (!buttonOff(page)) currentLog()->buttonOffDuringReports = false;
@@ -178,13 +179,13 @@ inline LRESULT CALLBACK barSubclass(HWND bar, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 inline LRESULT CALLBACK pageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == EndMessage && currentLog()) {
+    if (msg == WM_TW_WORKER_DONE && currentLog()) {
         ++currentLog()->endMessages;
         currentLog()->endOrder += "E";
         currentLog()->buttonOnAtEnd = buttonOn(page);
         return 0;
     }
-    if (msg == EndPageMessage && currentLog()) {
+    if (msg == WM_TW_END_PAGE && currentLog()) {
         // A page that goes at once leaves the worker's remaining steps a
         // window that is gone.
         ++currentLog()->endPageMessages;
@@ -227,9 +228,9 @@ inline HWND createPage() {
     HWND page = CreateWindowExA(0, "OpsTestPage", "page", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200, NULL, NULL,
                                 GetModuleHandleA(NULL), NULL);
     HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 10, 10, 300, 20, page,
-                               (HMENU)(INT_PTR)ProgressBarId, NULL, NULL);
+                               (HMENU)(INT_PTR)IDC_PROGRESS_BAR, NULL, NULL);
     CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 40, 300, 20, page,
-                    (HMENU)(INT_PTR)ProgressTextId, NULL, NULL);
+                    (HMENU)(INT_PTR)IDC_STATUS_TEXT, NULL, NULL);
     CreateWindowExA(0, "BUTTON", "Finish", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 70, 80, 24, page,
                     (HMENU)(INT_PTR)ProgressButtonId, NULL, NULL);
     SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
@@ -245,7 +246,7 @@ inline PageLog runWithPage(InstallContext* ctx, bool closeOnEndPage = true, DWOR
     log.closeOnEndPage = closeOnEndPage;
     detail::currentLog() = &log;
     HWND page = createPage();
-    HANDLE thread = (HANDLE)startWorker(page, ctx);
+    HANDLE thread = startWorker(page, ctx, promptScannerAddress);
     HANDLE watch = NULL;
     // The worker is held at its first call on the page until this thread
     // pumps messages, so its handle is still open here.

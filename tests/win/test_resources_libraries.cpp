@@ -10,6 +10,7 @@
 
 #include "core/context.h"
 #include "core/libraries.h"
+#include "package/languages.h"
 #include "core/oscode.h"
 #include "drvsetup/drvsetup.h"
 #include "test_resources_util.h"
@@ -59,7 +60,7 @@ TEST(V_Libraries, TheChosenLanguageSelectsItsPayload) {
         {0, 136, "ENGLISH"},  {999, 136, "ENGLISH"}, {0xFFFFFFFFu, 136, "ENGLISH"},  // an empty list's id
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(writeLanguageLibrary(c.id), 1) << c.id;
+        EXPECT_EQ(writeLanguageLibrary(languageResourceId(c.id)), 1) << c.id;
         Bytes written, built;
         ASSERT_TRUE(readFile(kLanguageFile, &written)) << c.id;
         ASSERT_TRUE(readFile(ownTree().languageLibrary(c.folder), &built)) << c.folder;
@@ -71,7 +72,7 @@ TEST(V_Libraries, TheChosenLanguageSelectsItsPayload) {
 }
 
 TEST(V_Libraries, NtRunLoadsBothLibrariesAndLeavesNothingBehind) {
-    ASSERT_EQ(writeLanguageLibrary(71), 1);  // Arabic
+    ASSERT_EQ(writeLanguageLibrary(languageResourceId(71)), 1);  // Arabic
     InstallContext ctx = {};
     ctx.osCode = OsWinXp;
     loadLibraries(&ctx);
@@ -117,7 +118,7 @@ TEST(V_Libraries, Windows98RunNeverTouchesTheSetupLibrary) {
     // A file of that name that is not ours must survive the run untouched.
     const char marker[] = "not the installer's";
     ASSERT_EQ(writeBytesToFile(kSetupFile.c_str(), marker, sizeof marker), 1);
-    ASSERT_EQ(writeLanguageLibrary(67), 1);
+    ASSERT_EQ(writeLanguageLibrary(languageResourceId(67)), 1);
     InstallContext ctx = {};
     ctx.osCode = OsWin98;
     loadLibraries(&ctx);
@@ -133,7 +134,7 @@ TEST(V_Libraries, Windows98RunNeverTouchesTheSetupLibrary) {
     DeleteFileA(kSetupFile.c_str());
 
     // And without such a file none appears.
-    ASSERT_EQ(writeLanguageLibrary(67), 1);
+    ASSERT_EQ(writeLanguageLibrary(languageResourceId(67)), 1);
     loadLibraries(&ctx);
     EXPECT_FALSE(exists(kSetupFile));
     unloadLibraries(&ctx);

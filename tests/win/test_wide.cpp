@@ -19,12 +19,14 @@
 
 #include "core/context.h"
 #include "core/libraries.h"
+#include "package/languages.h"
 #include "core/oscode.h"
 #include "core/text.h"
 #include "operations/operations.h"
 #include "package/package.h"
 #include "test_resources_util.h"
 #include "ui/uitext.h"
+#include "ui/resource.h"
 #include "ui/wizard.h"
 
 using namespace twres;
@@ -159,13 +161,13 @@ struct Expectation {
     int stringId;
 };
 
-const Expectation kInstallPage[] = {{IdMainText, 29},     {IdStatusText, 30}, {IdRadioUnused1, 31},
-                                    {IdRadioUnused2, 32}, {IDOK, 45},         {IDCANCEL, 44}};
+const Expectation kInstallPage[] = {{IDC_MAIN_TEXT, 29},     {IDC_STATUS_TEXT, 30}, {IDC_RADIO_UNUSED1, 31},
+                                    {IDC_RADIO_UNUSED2, 32}, {IDOK, 45},         {IDCANCEL, 44}};
 const Expectation kAddressDialog[] = {{0, 21}, {1001, 22}, {1003, 25}, {IDOK, 45}, {IDCANCEL, 44}};
-const Expectation kProgressUnderPrompt[] = {{IdMainText, 38}, {IdStatusText, -1}, {IDCANCEL, 26}};
-const Expectation kChoicePage[] = {{IdMainText, 34},    {IdStatusText, 35}, {IdRadioUpgrade, 36},
-                                   {IdRadioRemove, 37}, {IDOK, 26},         {IDCANCEL, 44}};
-const Expectation kProgressAtEnd[] = {{IdMainText, 42}, {IDCANCEL, 26}};
+const Expectation kProgressUnderPrompt[] = {{IDC_MAIN_TEXT, 38}, {IDC_STATUS_TEXT, -1}, {IDCANCEL, 26}};
+const Expectation kChoicePage[] = {{IDC_MAIN_TEXT, 34},    {IDC_STATUS_TEXT, 35}, {IDC_RADIO_UPGRADE, 36},
+                                   {IDC_RADIO_REMOVE, 37}, {IDOK, 26},         {IDCANCEL, 44}};
+const Expectation kProgressAtEnd[] = {{IDC_MAIN_TEXT, 42}, {IDCANCEL, 26}};
 
 // The pages of one language as the two flows showed them.
 struct LanguagePages {
@@ -213,25 +215,25 @@ LanguagePages runMaintenancePages(const Language& lang, OsCode os, const Install
     ctx.languageId = lang.id;
     ctx.modelNumber = 16;
     textCopy(ctx.modelName, "Example MFP 1600 Series");
-    if (writeLanguageLibrary(lang.id) != 1) {
+    if (writeLanguageLibrary(languageResourceId(lang.id)) != 1) {
         pages.failure = "the language library was not written";
         return pages;
     }
     loadLibraries(&ctx);
 
     std::vector<Step> install = {
-        {"install page", [](HWND w) { return has(w, IdRadioUnused1); },
+        {"install page", [](HWND w) { return has(w, IDC_RADIO_UNUSED1); },
          [&](HWND w) {
-             readItems(w, {IdMainText, IdStatusText, IdRadioUnused1, IdRadioUnused2, IDOK, IDCANCEL}, &pages.install);
-             pages.unusedRadiosHidden = !shows(w, IdRadioUnused1) && !shows(w, IdRadioUnused2);
+             readItems(w, {IDC_MAIN_TEXT, IDC_STATUS_TEXT, IDC_RADIO_UNUSED1, IDC_RADIO_UNUSED2, IDOK, IDCANCEL}, &pages.install);
+             pages.unusedRadiosHidden = !shows(w, IDC_RADIO_UNUSED1) && !shows(w, IDC_RADIO_UNUSED2);
              press(w, IDOK);
          }},
         {"address dialog", [](HWND w) { return has(w, 1003); },
          [&](HWND w) {
              readItems(w, {0, 1001, 1003, IDOK, IDCANCEL}, &pages.address);
              HWND page = GetWindow(w, GW_OWNER);
-             pages.addressOwnedByProgressPage = page && has(page, IdProgressBar);
-             if (page) readItems(page, {IdMainText, IdStatusText, IDCANCEL}, &pages.progressUnderPrompt);
+             pages.addressOwnedByProgressPage = page && has(page, IDC_PROGRESS_BAR);
+             if (page) readItems(page, {IDC_MAIN_TEXT, IDC_STATUS_TEXT, IDCANCEL}, &pages.progressUnderPrompt);
              press(w, IDCANCEL);
          }},
     };
@@ -242,15 +244,15 @@ LanguagePages runMaintenancePages(const Language& lang, OsCode os, const Install
     ctx.mode = ModeNone;
     ctx.useNetwork = 0;
     std::vector<Step> upgrade = {
-        {"upgrade-or-remove page", [](HWND w) { return has(w, IdRadioUpgrade); },
+        {"upgrade-or-remove page", [](HWND w) { return has(w, IDC_RADIO_UPGRADE); },
          [&](HWND w) {
-             readItems(w, {IdMainText, IdStatusText, IdRadioUpgrade, IdRadioRemove, IDOK, IDCANCEL}, &pages.choice);
+             readItems(w, {IDC_MAIN_TEXT, IDC_STATUS_TEXT, IDC_RADIO_UPGRADE, IDC_RADIO_REMOVE, IDOK, IDCANCEL}, &pages.choice);
              press(w, IDOK);
          }},
         // The worker is done once the page has hidden its progress bar.
-        {"finished progress page", [](HWND w) { return has(w, IdProgressBar) && !shows(w, IdProgressBar); },
+        {"finished progress page", [](HWND w) { return has(w, IDC_PROGRESS_BAR) && !shows(w, IDC_PROGRESS_BAR); },
          [&](HWND w) {
-             readItems(w, {IdMainText, IdStatusText, IDCANCEL}, &pages.progressAtEnd);
+             readItems(w, {IDC_MAIN_TEXT, IDC_STATUS_TEXT, IDCANCEL}, &pages.progressAtEnd);
              press(w, IDCANCEL);
          }},
     };
@@ -298,7 +300,7 @@ void expectPages(const char* folder, const LanguagePages& pages, std::wstring (*
     expectTexts("upgrade-or-remove page", pages.choice, kChoicePage, strings, display);
     expectTexts("finished progress page", pages.progressAtEnd, kProgressAtEnd, strings, display);
     // The last progress text, hidden with the bar but still the control's.
-    auto status = pages.progressAtEnd.find(IdStatusText);
+    auto status = pages.progressAtEnd.find(IDC_STATUS_TEXT);
     ASSERT_NE(status, pages.progressAtEnd.end());
     EXPECT_EQ(narrow(status->second), narrow(display(strings[39] + L" (100%)...")));
 }
@@ -337,7 +339,7 @@ TEST_F(V_Wide, Windows98PathKeepsTheAnsiCallsWhichLoseTheseLetters) {
         expectPages(lang.folder, pages, throughCodePage);
         // ...which is not the text: what the NT test compares would fail here.
         std::wstring written = sourceStrings(lang.folder)[29];
-        std::wstring shown = pages.install[IdMainText];
+        std::wstring shown = pages.install[IDC_MAIN_TEXT];
         EXPECT_NE(shown, written) << lang.folder;
         EXPECT_NE(shown.find(L'?'), std::wstring::npos) << lang.folder << ": " << narrow(shown);
     }
@@ -386,10 +388,10 @@ ChoosingPages runChoosingPages(OsCode os) {
         return pages;
     }
     std::vector<Step> steps = {
-        {"language page", [](HWND w) { return has(w, IdLanguageList); },
+        {"language page", [](HWND w) { return has(w, IDC_LANGUAGE_LIST); },
          [&](HWND w) {
-             readItems(w, {IdLanguagePrompt, IDOK, IDCANCEL}, &pages.language);
-             HWND list = GetDlgItem(w, IdLanguageList);
+             readItems(w, {IDC_LANGUAGE_PROMPT, IDOK, IDCANCEL}, &pages.language);
+             HWND list = GetDlgItem(w, IDC_LANGUAGE_LIST);
              pages.languages = comboEntries(list);
              for (size_t i = 0; i < pages.languages.size(); ++i)
                  if (pages.languages[i].data == 61) SendMessageW(list, CB_SETCURSEL, (WPARAM)i, 0);
@@ -399,10 +401,10 @@ ChoosingPages runChoosingPages(OsCode os) {
     std::string failure = runAnswered([&] { pages.languageResult = runLanguagePage(&ctx); }, steps);
     if (failure.empty()) {
         steps = {
-            {"model page", [](HWND w) { return has(w, IdModelList); },
+            {"model page", [](HWND w) { return has(w, IDC_MODEL_LIST); },
              [&](HWND w) {
-                 readItems(w, {IdModelPrompt, IDOK, IDCANCEL}, &pages.model);
-                 pages.models = comboEntries(GetDlgItem(w, IdModelList));
+                 readItems(w, {IDC_MODEL_PROMPT, IDOK, IDCANCEL}, &pages.model);
+                 pages.models = comboEntries(GetDlgItem(w, IDC_MODEL_LIST));
                  press(w, IDCANCEL);
              }},
         };
@@ -434,8 +436,8 @@ TEST_F(V_Wide, LanguageAndModelPagesListNamesInTheSystemsLanguageEitherWay) {
         EXPECT_FALSE(pages.languages.empty());
         for (const ListEntry& e : pages.languages)
             EXPECT_EQ(narrow(e.text), narrow(english[(int)e.data])) << "language " << e.data;
-        EXPECT_EQ(narrow(pages.language[IdLanguagePrompt]), narrow(english[47]));
-        EXPECT_EQ(narrow(pages.model[IdModelPrompt]), narrow(english[46]));
+        EXPECT_EQ(narrow(pages.language[IDC_LANGUAGE_PROMPT]), narrow(english[47]));
+        EXPECT_EQ(narrow(pages.model[IDC_MODEL_PROMPT]), narrow(english[46]));
         for (const Shown* s : {&pages.language, &pages.model}) {
             EXPECT_EQ(narrow(s->at(IDOK)), narrow(english[45]));
             EXPECT_EQ(narrow(s->at(IDCANCEL)), narrow(english[44]));

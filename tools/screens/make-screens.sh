@@ -38,7 +38,7 @@ mkdir -p "$raw"
 {
   tour_pages "$raw" "$(tour_str ENGLISH 67)" "Example MFP 1600 Series" en
   echo "cd $(tour_winpath "$repo/examples/package")"
-  grep -o '{"[A-Z_]*", [0-9]*' "$repo/package/languages.cpp" | tr -d '{",' | while read -r folder id; do
+  sed -n 's/^LANGUAGE_ROW(\([A-Z_]*\), \([0-9]*\),.*/\1 \2/p' "$repo/package/languages.inc" | while read -r folder id; do
     lower=$(echo "$folder" | tr 'A-Z' 'a-z')
     cat <<EOF
 start $(tour_winpath "$(tour_exe)")

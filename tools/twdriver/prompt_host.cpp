@@ -22,6 +22,7 @@
 
 #include "core/context.h"
 #include "core/text.h"
+#include "package/package.h"
 #include "ui/address.h"
 #include "ui/uitext.h"
 
@@ -65,7 +66,10 @@ LRESULT CALLBACK creationHook(int code, WPARAM wParam, LPARAM lParam) {
 DWORD WINAPI promptThread(LPVOID param) {
     Job* job = (Job*)param;
     HHOOK hook = SetWindowsHookExA(WH_CBT, creationHook, NULL, GetCurrentThreadId());
-    job->result = promptScannerAddress(job->ctx);
+    // As the install worker does: the hardware id read again with the NTx86
+    // fallback, and the product id the search request carries.
+    readHardwareId(job->ctx, 1);
+    job->result = promptScannerAddress(job->ctx, deriveProductId(job->ctx));
     if (hook) UnhookWindowsHookEx(hook);
     return 0;
 }

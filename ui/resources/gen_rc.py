@@ -2,9 +2,10 @@
 """Writes the installer's resource scripts (.rc) from the shared sources.
 
 Sources: the string tables (lang/<FOLDER>.txt, one UTF-8 file per language),
-the dialog templates (dialogs.json, one description for all languages) and the
-language table of package/languages.cpp (folder, LanguageId, library id,
-Windows language).
+the dialog templates (dialogs.json, one description for all languages), the
+language table (package/languages.inc: folder, LanguageId, library id,
+Windows language) and the ids of ui/resource.h, which the program's code
+includes too.
 
     gen_rc.py library FOLDER --out F.rc --bitmap B --icon I --payload DrvSetup.dll
         a language library: that language's strings and templates, the header
@@ -18,7 +19,8 @@ Texts reach windres as wide strings made of ASCII only (every other character
 as a \\xHHHH escape), so the result does not depend on the code page windres
 assumes for its input. The build fails here, not at run time, when the
 sources disagree: a language whose ids differ from English, a table row
-without a string file, a layout naming a control that does not exist.
+without a string file, a layout naming a control that does not exist, a
+template, control or string whose id ui/resource.h does not define.
 """
 import argparse
 import json
@@ -29,7 +31,8 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 
-TABLE_ROW = re.compile(r'\{\s*"([A-Z_]+)"\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*\}')
+TABLE_ROW = re.compile(r'^LANGUAGE_ROW\(([A-Z_]+), (\d+), (\d+), (\d+)\)$')
+DEFINE = re.compile(r'^#define ([A-Z][A-Z0-9_]*) (?:(\d+)|\((0x[0-9a-fA-F]+) \+ (\d+)\))(?:\s*//.*)?$')
 HEADER_LANGUAGE = re.compile(r'Windows language (\d+)')
 
 
@@ -38,13 +41,64 @@ class SourceError(Exception):
 
 
 def read_language_table(path):
-    """Rows of package/languages.cpp: (folder, LanguageId, library id, Windows language)."""
+    """Rows of package/languages.inc: (folder, LanguageId, library id, Windows language)."""
+    rows = []
     with open(path, encoding='utf-8') as f:
-        rows = [(m.group(1), int(m.group(2)), int(m.group(3)), int(m.group(4)))
-                for m in TABLE_ROW.finditer(f.read())]
+        for number, line in enumerate(f, 1):
+            line = line.strip()
+            if not line or line.startswith('//'):
+                continue
+            m = TABLE_ROW.match(line)
+            if not m:
+                raise SourceError('%s:%d: expected LANGUAGE_ROW(FOLDER, id, library, language)' % (path, number))
+            rows.append((m.group(1), int(m.group(2)), int(m.group(3)), int(m.group(4))))
     if len(rows) != 25:
         raise SourceError('%s: expected 25 language rows, found %d' % (path, len(rows)))
     return rows
+
+
+def read_ids(path):
+    """The ids of ui/resource.h: {NAME: value}. The header holds only comments,
+    its include guard and "#define NAME NUMBER" (or "(0xBASE + N)") lines."""
+    ids = {}
+    with open(path, encoding='utf-8') as f:
+        for number, line in enumerate(f, 1):
+            line = line.strip()
+            if not line or line.startswith('//') or line.startswith('#ifndef') or line.startswith('#endif'):
+                continue
+            if line == '#define UI_RESOURCE_H':
+                continue
+            m = DEFINE.match(line)
+            if not m:
+                raise SourceError('%s:%d: expected "#define NAME NUMBER"' % (path, number))
+            value = int(m.group(2)) if m.group(2) else int(m.group(3), 16) + int(m.group(4))
+            if m.group(1) in ids:
+                raise SourceError('%s:%d: %s twice' % (path, number, m.group(1)))
+            ids[m.group(1)] = value
+    return ids
+
+
+def check_ids(ids, data, english, rows):
+    """Every template, control and string the resources hold has its name in
+    ui/resource.h, and the pictures and libraries sit where it says."""
+    def defined(prefix):
+        return {v for k, v in ids.items() if k.startswith(prefix)}
+    dialogs, controls, strings = defined('IDD_'), defined('IDC_') | {1, 2, -1}, defined('IDS_')
+    for d in data['dialogs']:
+        if d['id'] not in dialogs:
+            raise SourceError('dialog %d is not an IDD_ id of ui/resource.h' % d['id'])
+        for c in d['controls']:
+            if c['id'] not in controls:
+                raise SourceError('dialog %d: control %d is not an IDC_ id of ui/resource.h' % (d['id'], c['id']))
+    first, last = ids['IDS_LANGUAGE_FIRST'], ids['IDS_LANGUAGE_LAST']
+    for ident in english:
+        if ident not in strings and not first <= ident <= last:
+            raise SourceError('string %d is not an IDS_ id of ui/resource.h' % ident)
+    for folder, language_id, library_id, _ in rows:
+        if not first <= language_id <= last:
+            raise SourceError('%s: LanguageId %d outside IDS_LANGUAGE_FIRST..LAST' % (folder, language_id))
+        if not ids['IDR_LANGUAGE_FIRST'] <= library_id <= ids['IDR_LANGUAGE_LAST']:
+            raise SourceError('%s: library %d outside IDR_LANGUAGE_FIRST..LAST' % (folder, library_id))
 
 
 def unescape(text):
@@ -190,14 +244,14 @@ def language_block(sources, data, row):
     return '\n'.join(out)
 
 
-def held_once(args, bitmap):
+def held_once(args, bitmap, ids):
     """Resources of which a module holds one copy, found whatever the language."""
     return '\n'.join([
         '// One copy each, language neutral.',
         'LANGUAGE 0, 0',
-        '108 BITMAP %s' % rc_path(bitmap),
-        '101 ICON %s' % rc_path(args.icon),
-        '104 DLLRESOURCE %s' % rc_path(args.payload),
+        '%d BITMAP %s' % (ids['IDB_HEADER'], rc_path(bitmap)),
+        '%d ICON %s' % (ids['IDI_APP'], rc_path(args.icon)),
+        '%d DLLRESOURCE %s' % (ids['IDR_DRVSETUP'], rc_path(args.payload)),
         ''])
 
 
@@ -217,7 +271,7 @@ def load_sources(args):
             extra = sorted(set(table) - set(english))
             raise SourceError('%s: ids differ from English (missing %s, extra %s)' % (path, missing, extra))
         strings[folder] = table
-    return {'rows': rows, 'strings': strings}
+    return {'rows': rows, 'strings': strings, 'english': english}
 
 
 def write(path, text):
@@ -236,26 +290,29 @@ def main(argv):
     p.add_argument('--library-dir', help='folder of lang_<FOLDER>.dll (program only)')
     p.add_argument('--dialogs', default=os.path.join(HERE, 'dialogs.json'))
     p.add_argument('--lang-dir', default=os.path.join(HERE, 'lang'))
-    p.add_argument('--table', default=os.path.join(ROOT, 'package', 'languages.cpp'))
+    p.add_argument('--table', default=os.path.join(ROOT, 'package', 'languages.inc'))
+    p.add_argument('--ids', default=os.path.join(ROOT, 'ui', 'resource.h'))
     args = p.parse_args(argv)
 
     try:
         sources = load_sources(args)
         data = load_dialogs(args.dialogs)
+        ids = read_ids(args.ids)
+        check_ids(ids, data, sources['english'], sources['rows'])
         head = '// Generated by ui/resources/gen_rc.py; edit the sources, not this file.\n' \
                '#include <windows.h>\n#include <commctrl.h>\n\n'
         if args.what == 'library':
             rows = [r for r in sources['rows'] if r[0] == args.folder]
             if not rows:
                 raise SourceError('%s is not in the language table' % args.folder)
-            body = language_block(sources, data, rows[0]) + '\n' + held_once(args, args.bitmap)
+            body = language_block(sources, data, rows[0]) + '\n' + held_once(args, args.bitmap, ids)
         else:
             if not args.library_dir:
                 raise SourceError('program needs --library-dir')
             blocks = [language_block(sources, data, row) for row in sources['rows']]
             libraries = ['%d LANGUAGERC %s' % (library_id, rc_path(os.path.join(args.library_dir, 'lang_%s.dll' % folder)))
                          for folder, _, library_id, _ in sorted(sources['rows'], key=lambda r: r[2])]
-            body = '\n'.join(blocks) + '\n' + held_once(args, args.bitmap) + '\n'.join(libraries) + '\n'
+            body = '\n'.join(blocks) + '\n' + held_once(args, args.bitmap, ids) + '\n'.join(libraries) + '\n'
         write(args.out, head + body)
     except (SourceError, OSError, ValueError, KeyError) as e:
         print('gen_rc.py: %s' % e, file=sys.stderr)

@@ -1,6 +1,6 @@
 # Resources of the program and the 25 language libraries, all generated from
 # the same sources by gen_rc.py: the string tables (lang/*.txt), the dialog
-# templates (dialogs.json), the language table (package/languages.cpp) and the
+# templates (dialogs.json), the language table (package/languages.inc), the ids (ui/resource.h) and the
 # pictures (art/). Included by cmake/windows.cmake once TwainSetup exists and
 # after drvsetup/ (DrvSetup.dll is carried by every library and the program).
 #
@@ -23,7 +23,7 @@ set(TW_HEADER_AR_BMP ${TW_RES_SRC}/art/header_ar.bmp)
 set(TW_ICON ${TW_RES_SRC}/art/app.ico)
 # Every library reads the English table too: its ids are the ones all
 # languages must have.
-set(TW_GEN_INPUTS ${TW_GEN_RC} ${TW_RES_SRC}/dialogs.json ${CMAKE_SOURCE_DIR}/package/languages.cpp
+set(TW_GEN_INPUTS ${TW_GEN_RC} ${TW_RES_SRC}/dialogs.json ${CMAKE_SOURCE_DIR}/package/languages.inc ${CMAKE_SOURCE_DIR}/ui/resource.h
     ${TW_RES_SRC}/lang/ENGLISH.txt ${TW_ICON})
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")

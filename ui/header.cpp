@@ -1,0 +1,105 @@
+#include "ui/header.h"
+
+#include <string.h>
+
+#include "core/context.h"
+#include "core/text.h"
+#include "ui/resource.h"
+#include "ui/uitext.h"
+
+namespace {
+
+// The white background of the static texts, one brush per open page.
+struct PageBrush {
+    HWND page;
+    HBRUSH brush;
+};
+PageBrush g_brushes[4];
+
+HBRUSH whiteBrushFor(HWND page) {
+    for (PageBrush& b : g_brushes)
+        if (b.page == page) return b.brush;
+    for (PageBrush& b : g_brushes)
+        if (!b.page) {
+            b.page = page;
+            b.brush = CreateSolidBrush(RGB(255, 255, 255));
+            return b.brush;
+        }
+    return (HBRUSH)GetStockObject(WHITE_BRUSH);
+}
+
+void releaseBrush(HWND page) {
+    for (PageBrush& b : g_brushes)
+        if (b.page == page) {
+            DeleteObject(b.brush);
+            b.page = NULL;
+            b.brush = NULL;
+        }
+}
+
+}  // namespace
+
+bool handlePageChrome(HWND dlg, UINT msg, WPARAM wParam, INT_PTR* result) {
+    switch (msg) {
+    case WM_PAINT: {
+        InstallContext* ctx = (InstallContext*)GetWindowLongPtrA(dlg, DWLP_USER);
+        paintHeader(dlg, ctx ? ctx->modelName : "");
+        *result = TRUE;
+        return true;
+    }
+    case WM_CTLCOLORSTATIC:
+        SetBkColor((HDC)wParam, RGB(255, 255, 255));
+        *result = (INT_PTR)whiteBrushFor(dlg);
+        return true;
+    case WM_DESTROY:
+        releaseBrush(dlg);
+        *result = FALSE;
+        return true;
+    }
+    return false;
+}
+
+const LOGFONTA* headerFont(const char* face, LONG height, LONG weight) {
+    static LOGFONTA font;
+    memset(&font, 0, sizeof font);
+    font.lfHeight = height;
+    font.lfWeight = weight;
+    textCopy(font.lfFaceName, face);
+    return &font;
+}
+
+void paintHeader(HWND dlg, const char* text) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(dlg, &ps);
+    HBITMAP bitmap = LoadBitmapA(localisedModule(), MAKEINTRESOURCEA(IDB_HEADER));
+    if (bitmap) {
+        BITMAP info;
+        memset(&info, 0, sizeof info);
+        GetObjectA(bitmap, sizeof info, &info);
+        HDC mem = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(mem, bitmap);
+        SetStretchBltMode(dc, HALFTONE);
+        StretchBlt(dc, 0, 0, info.bmWidth, info.bmHeight, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+        DeleteObject(bitmap);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    HFONT font = CreateFontIndirectA(headerFont("Arial Black", 30, FW_BOLD));
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    TextOutA(dc, 30, 20, text, (int)strlen(text));
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+    EndPaint(dlg, &ps);
+    // The pages have no title bar; the text names the window to the system.
+    SetWindowTextA(dlg, text);
+}
+
+
+void hideAndDisable(HWND dlg, int id) {
+    HWND item = GetDlgItem(dlg, id);
+    if (!item) return;
+    ShowWindow(item, SW_HIDE);
+    EnableWindow(item, FALSE);
+}
