@@ -25,6 +25,10 @@ enum : OsCode {
 OsCode classifyVersion(unsigned platformId, unsigned major, unsigned minor,
                        unsigned productType, unsigned nativeArchitecture);
 
+// Fills the record's osCode from the running system's version answers
+// (core/oscode_win.cpp).
+void classifyWindows(InstallContext* ctx);
+
 // The NT-family threshold used by library extraction and the clean-up paths.
 inline bool isNtFamily(OsCode code) { return code >= OsWin2000; }
 

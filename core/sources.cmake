@@ -4,5 +4,5 @@ list(APPEND PURE_SOURCES
 list(APPEND GLUE_SOURCES
   ${CMAKE_SOURCE_DIR}/core/system.cpp
   ${CMAKE_SOURCE_DIR}/core/startup.cpp
-  ${CMAKE_SOURCE_DIR}/core/winver.cpp
+  ${CMAKE_SOURCE_DIR}/core/oscode_win.cpp
   ${CMAKE_SOURCE_DIR}/core/libraries.cpp)

@@ -6,7 +6,6 @@
 #include "core/libraries.h"
 #include "core/oscode.h"
 #include "core/system.h"
-#include "core/winver.h"
 #include "ui/uitext.h"
 #include "ui/wizard.h"
 

@@ -6,7 +6,7 @@
 #include "core/system.h"
 #include "core/text.h"
 #include "operations/cleanup.h"
-#include "operations/clean_rules.h"
+#include "operations/cleanup.h"
 #include "operations/settings.h"
 #include "package/package.h"
 #include "ui/progress.h"

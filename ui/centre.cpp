@@ -1,28 +1,21 @@
 #include "ui/centre.h"
 
-#include "ui/centre_math.h"
+namespace {
 
-void centreWindow(HWND wnd) {
-    RECT self;
-    if (!GetWindowRect(wnd, &self)) return;
-    int width = self.right - self.left;
-    int height = self.bottom - self.top;
+// C++ division truncates toward zero, which is the rule; a shift or a floor
+// would put a window that is an odd number of pixels too big one pixel
+// further left or up.
+int centredStart(int start, int span, int size) { return start + (span - size) / 2; }
 
-    CentreOrigin at;
-    // For a popup window GetParent gives its owner.
-    HWND owner = GetParent(wnd);
-    RECT o;
-    if (owner && GetWindowRect(owner, &o)) {
-        at = centreOnRect(o.left, o.top, o.right, o.bottom, width, height);
-    } else {
-        // An information context of the display: the screen's own size,
-        // which every Windows since 95 answers.
-        HDC ic = CreateICA("DISPLAY", NULL, NULL, NULL);
-        if (!ic) return;
-        int screenWidth = GetDeviceCaps(ic, HORZRES);
-        int screenHeight = GetDeviceCaps(ic, VERTRES);
-        DeleteDC(ic);
-        at = centreOnScreen(screenWidth, screenHeight, width, height);
-    }
-    MoveWindow(wnd, at.left, at.top, width, height, TRUE);
+}  // namespace
+
+CentreOrigin centreOnRect(int left, int top, int right, int bottom, int width, int height) {
+    CentreOrigin o;
+    o.left = centredStart(left, right - left, width);
+    o.top = centredStart(top, bottom - top, height);
+    return o;
+}
+
+CentreOrigin centreOnScreen(int screenWidth, int screenHeight, int width, int height) {
+    return centreOnRect(0, 0, screenWidth, screenHeight, width, height);
 }

@@ -6,8 +6,8 @@ list(APPEND GLUE_SOURCES
 # Scanner address prompt and network search; centring of dialogs.
 list(APPEND PURE_SOURCES
   ${CMAKE_SOURCE_DIR}/ui/discovery.cpp
-  ${CMAKE_SOURCE_DIR}/ui/centre_math.cpp)
+  ${CMAKE_SOURCE_DIR}/ui/centre.cpp)
 list(APPEND GLUE_SOURCES
   ${CMAKE_SOURCE_DIR}/ui/address.cpp
   ${CMAKE_SOURCE_DIR}/ui/winsock.cpp
-  ${CMAKE_SOURCE_DIR}/ui/centre.cpp)
+  ${CMAKE_SOURCE_DIR}/ui/centre_win.cpp)

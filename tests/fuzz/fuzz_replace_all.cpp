@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "package/text_slots.h"
+#include "package/inf_values.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "package/text_slots.h"
+#include "package/inf_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;

@@ -5,8 +5,8 @@
 #include <string.h>
 #include <string>
 
-#include "operations/clean_rules.h"
-#include "operations/settings_values.h"
+#include "operations/cleanup.h"
+#include "operations/settings.h"
 #include "operations/stream_search.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "core/context.h"
 #include "core/text.h"
 #include "package/package.h"
-#include "package/text_slots.h"
+#include "package/inf_values.h"
 
 namespace {
 

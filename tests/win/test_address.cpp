@@ -10,7 +10,6 @@
 #include "core/context.h"
 #include "ui/address.h"
 #include "ui/centre.h"
-#include "ui/centre_math.h"
 #include "ui/discovery.h"
 
 TEST(AddressToHostOrder, FirstFieldIsMostSignificant) {

@@ -11,7 +11,6 @@
 
 #include "core/context.h"
 #include "core/oscode.h"
-#include "core/winver.h"
 #include "operations/cleanup.h"
 #include "test_operations_util.h"
 

@@ -9,7 +9,6 @@
 #include "core/context.h"
 #include "core/oscode.h"
 #include "core/startup.h"
-#include "core/winver.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "core/text.h"
 #include "package/languages.h"
 #include "package/package.h"
-#include "package/text_slots.h"
+#include "package/inf_values.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // or on the screen.
 #include <gtest/gtest.h>
 
-#include "ui/centre_math.h"
+#include "ui/centre.h"
 
 TEST(CentreMath, OnTheScreenHalvesTruncateTowardZero) {
     EXPECT_EQ(centreOnScreen(1024, 768, 501, 313).left, 261);  // 523 / 2

@@ -5,7 +5,7 @@
 #include "core/text.h"
 #include "package/languages.h"
 #include "package/package.h"
-#include "package/text_slots.h"
+#include "package/inf_values.h"
 
 const ModelNumber kModelNumbers[ModelCount] = {16, 18, 21, 22};
 const char kInfMissing[] = "Error";

@@ -1,8 +1,8 @@
-// Splitting and replacing of INF values. Both work on bounded areas: a split
+// INF values: their splitting and replacing. Both work on bounded areas: a split
 // holds at most 9 tokens of at most 63 characters, a replacement works in
 // 1000-character areas. Longer input is cut, never written past an area.
-#ifndef PACKAGE_TEXT_SLOTS_H
-#define PACKAGE_TEXT_SLOTS_H
+#ifndef PACKAGE_INF_VALUES_H
+#define PACKAGE_INF_VALUES_H
 
 enum { TokenSlotCount = 10, TokenSlotWidth = 64, SplitAreaWidth = 1024, ReplaceAreaWidth = 1000 };
 

@@ -1,9 +1,8 @@
-#include "core/winver.h"
+#include "core/oscode.h"
 
 #include <windows.h>
 #include <string.h>
 
-#include "core/oscode.h"
 #include "core/system.h"
 
 typedef void(WINAPI* NativeSystemInfoFn)(LPSYSTEM_INFO);

@@ -1,4 +1,4 @@
-#include "package/text_slots.h"
+#include "package/inf_values.h"
 
 #include <string.h>
 
