@@ -13,71 +13,12 @@
 #include "core/context.h"
 #include "core/text.h"
 #include "operations/operations.h"
+#include "winfiles.h"
 #include "ui/address.h"
 
 namespace opstest {
 
-inline std::string windowsDir() {
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return dir;
-}
-
-inline std::string tempDir() {  // ends in a backslash
-    char dir[MAX_PATH];
-    GetTempPathA(sizeof dir, dir);
-    return dir;
-}
-
-// A name no other test (or earlier run in the same prefix) uses.
-inline std::string uniqueName(const char* stem) {
-    static int counter = 0;
-    char name[64];
-    textFormat(name, sizeof name, "%s%lu_%d", stem, (unsigned long)GetCurrentProcessId(), ++counter);
-    return name;
-}
-
-inline bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline bool isFolder(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD written = 0;
-    if (h != INVALID_HANDLE_VALUE) {
-        WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-        CloseHandle(h);
-    }
-}
-
-inline std::string readFile(const std::string& path) {
-    std::string out;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, NULL) && got > 0) out.append(buf, got);
-    CloseHandle(h);
-    return out;
-}
-
-// The non-blank lines of a text file, without their line ends.
-inline std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) out.push_back(line);
-        at = end + 1;
-    }
-    return out;
-}
+using namespace winfiles;
 
 // One model of a test package.
 struct TestModel {

@@ -17,15 +17,12 @@
 
 using namespace twres;
 
+#include "winfiles.h"
+
+using namespace winfiles;
+
 namespace {
 
-std::string systemFile(const char* name) {
-    char dir[MAX_PATH];
-    GetSystemDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\" + name;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 Bytes ownPayload(const wchar_t* type, unsigned id) {
     Bytes b;

@@ -9,18 +9,9 @@
 #include "core/context.h"
 #include "core/oscode.h"
 #include "core/startup.h"
+#include "winfiles.h"
 
-namespace {
-
-std::string systemFile(const char* name) {
-    char dir[MAX_PATH];
-    GetSystemDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\" + name;
-}
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-}  // namespace
+using namespace winfiles;
 
 // CTest runs this once per emulated version and says what to expect.
 TEST(WinVersion, ClassifiesTheRunningSystem) {
