@@ -4,7 +4,5 @@
 set(PURE_SOURCES "")
 set(GLUE_SOURCES "")
 foreach(module core package operations ui)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/${module}/sources.cmake)
-    include(${CMAKE_SOURCE_DIR}/${module}/sources.cmake)
-  endif()
+  include(${CMAKE_SOURCE_DIR}/${module}/sources.cmake)
 endforeach()

@@ -48,10 +48,8 @@ target_link_options(TwainSetup PRIVATE ${PRODUCT_LINK} -mwindows
 
 # Resources (string tables, templates, pictures, the embedded libraries) and
 # the driver-setup library.
-if(EXISTS ${CMAKE_SOURCE_DIR}/drvsetup/CMakeLists.txt)
-  add_subdirectory(drvsetup)
-endif()
-include(${CMAKE_SOURCE_DIR}/ui/resources/resources.cmake OPTIONAL)
+add_subdirectory(drvsetup)
+include(${CMAKE_SOURCE_DIR}/ui/resources/resources.cmake)
 
 # ---- tests ---------------------------------------------------------------
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
@@ -148,9 +146,9 @@ foreach(pair ${VERSION_MATRIX})
 endforeach()
 add_subdirectory(tools/twdriver)
 add_subdirectory(tools/pkgcheck)
-include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake OPTIONAL)
-include(${CMAKE_SOURCE_DIR}/tests/e2e/hostile.cmake OPTIONAL)
-include(${CMAKE_SOURCE_DIR}/tests/e2e/diskfull.cmake OPTIONAL)
+include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/e2e/hostile.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/e2e/diskfull.cmake)
 
 # Every test of this tree that a host cannot run says so as skipped.
 get_property(tree_tests DIRECTORY PROPERTY TESTS)

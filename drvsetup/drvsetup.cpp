@@ -8,9 +8,6 @@
 #include <setupapi.h>
 #include <winspool.h>
 
-// The library's own module, recorded when a process attaches it.
-HINSTANCE g_drvSetupModule = NULL;
-
 namespace {
 
 // Loads `library` and finds `name` in it. On failure nothing stays loaded and
@@ -43,10 +40,8 @@ void releasePlatformLibrary(HMODULE module) {
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) g_drvSetupModule = instance;
-    return TRUE;
-}
+// Nothing to set up or tear down: each call finds what it needs when made.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
 
 extern "C" int __cdecl SetupCopyOEMInf_2K(const char* infPath) {
     HMODULE module;
