@@ -59,10 +59,10 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 if(TW_PRODUCT_BUILD)
   # Static checks of the shipped binaries.
   add_test(NAME product.imports
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/win/check-imports.sh
-            ${CMAKE_OBJDUMP} ${CMAKE_SOURCE_DIR}/tests/win/imports-allowed.txt $<TARGET_FILE:TwainSetup>)
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/static/check-imports.sh
+            ${CMAKE_OBJDUMP} ${CMAKE_SOURCE_DIR}/tests/static/imports-allowed.txt $<TARGET_FILE:TwainSetup>)
   add_test(NAME product.pe-header
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/win/check-pe.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:TwainSetup>)
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/static/check-pe.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:TwainSetup>)
   set_tests_properties(product.imports product.pe-header PROPERTIES LABELS "unit;static")
 endif()
 

@@ -4,6 +4,7 @@
 
 #include "core/context.h"
 #include "core/text.h"
+#include "ui/centre.h"
 #include "ui/resource.h"
 #include "ui/uitext.h"
 
@@ -102,4 +103,9 @@ void hideAndDisable(HWND dlg, int id) {
     if (!item) return;
     ShowWindow(item, SW_HIDE);
     EnableWindow(item, FALSE);
+}
+
+void openPage(HWND dlg, LPARAM record) {
+    centreWindow(dlg);
+    SetWindowLongPtrA(dlg, DWLP_USER, record);
 }

@@ -18,6 +18,9 @@ void paintHeader(HWND page, const char* text);
 // procedure's result, for a message answered here.
 bool handlePageChrome(HWND dlg, UINT msg, WPARAM wParam, INT_PTR* result);
 
+// The start of such a page: centred, its record kept in the dialog's slot.
+void openPage(HWND dlg, LPARAM record);
+
 // Hides and disables control id of dlg, when it exists.
 void hideAndDisable(HWND dlg, int id);
 

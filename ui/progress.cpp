@@ -7,7 +7,6 @@
 #include "core/system.h"
 #include "operations/operations.h"
 #include "ui/address.h"
-#include "ui/centre.h"
 #include "ui/header.h"
 #include "ui/uitext.h"
 #include "ui/wizard.h"
@@ -29,8 +28,7 @@ INT_PTR CALLBACK progressPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
     switch (msg) {
     case WM_INITDIALOG: {
         initCommonControls();  // the bar's class lives in the common controls
-        centreWindow(dlg);
-        SetWindowLongPtrA(dlg, DWLP_USER, lParam);
+        openPage(dlg, lParam);
         g_progress.page = dlg;
         g_progress.workerDone = false;
         g_progress.endRequested = false;

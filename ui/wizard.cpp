@@ -21,8 +21,6 @@ const char* g_osFolder = "WIN2K_XP";
 
 InstallContext* pageContext(HWND dlg) { return (InstallContext*)GetWindowLongPtrA(dlg, DWLP_USER); }
 
-void keepContext(HWND dlg, LPARAM lParam) { SetWindowLongPtrA(dlg, DWLP_USER, lParam); }
-
 // The item data of the selected entry; CB_ERR (all bits set) with no entry.
 LRESULT selectedItemData(HWND dlg, int listId) {
     LRESULT sel = SendDlgItemMessageA(dlg, listId, CB_GETCURSEL, 0, 0);
@@ -34,9 +32,8 @@ LRESULT selectedItemData(HWND dlg, int listId) {
 INT_PTR CALLBACK languagePageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_INITDIALOG: {
-        centreWindow(dlg);
+        openPage(dlg, lParam);
         InstallContext* ctx = (InstallContext*)lParam;
-        keepContext(dlg, lParam);
         HMODULE own = programModule();
         static const ItemText texts[] = {{IDC_LANGUAGE_PROMPT, IDS_SELECT_LANGUAGE}};
         setItemTexts(dlg, own, texts, 1);
@@ -74,8 +71,7 @@ INT_PTR CALLBACK modelPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_INITDIALOG: {
         InstallContext* ctx = (InstallContext*)lParam;
-        keepContext(dlg, lParam);
-        centreWindow(dlg);
+        openPage(dlg, lParam);
         static const ItemText texts[] = {{IDC_MODEL_PROMPT, IDS_SELECT_MODEL}};
         setItemTexts(dlg, programModule(), texts, 1);
 
@@ -114,8 +110,7 @@ INT_PTR CALLBACK installPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
     if (handlePageChrome(dlg, msg, wParam, &result)) return result;
     switch (msg) {
     case WM_INITDIALOG: {
-        centreWindow(dlg);
-        keepContext(dlg, lParam);
+        openPage(dlg, lParam);
         // The page offers no choice: its two radio buttons stay out of sight.
         hideAndDisable(dlg, IDC_RADIO_UNUSED1);
         hideAndDisable(dlg, IDC_RADIO_UNUSED2);
@@ -143,8 +138,7 @@ INT_PTR CALLBACK choicePageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
     if (handlePageChrome(dlg, msg, wParam, &result)) return result;
     switch (msg) {
     case WM_INITDIALOG: {
-        centreWindow(dlg);
-        keepContext(dlg, lParam);
+        openPage(dlg, lParam);
         CheckDlgButton(dlg, IDC_RADIO_UPGRADE, BST_CHECKED);  // upgrade is the default
         // OK reads "Finish" here, so the shared OK/Cancel pair does not fit.
         static const ItemText texts[] = {{IDC_MAIN_TEXT, IDS_CHOICE_WELCOME}, {IDC_STATUS_TEXT, IDS_SELECT_ACTION},

@@ -81,16 +81,9 @@ target_link_libraries(TwainSetup PRIVATE twres)
 
 if(TW_PRODUCT_BUILD)
   add_test(NAME resources.libraries
-    COMMAND ${TW_RES_SRC}/check-libraries.sh ${CMAKE_OBJDUMP} ${TW_LANG_OUT} ${TW_LANG_TABLES})
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/static/check-libraries.sh ${CMAKE_OBJDUMP} ${TW_LANG_OUT} ${TW_LANG_TABLES})
   set_tests_properties(resources.libraries PROPERTIES LABELS "unit;static")
 endif()
-
-# Shows one template of a library under Wine for screenshots of the pages
-# (tools/screenshot-dialog).
-add_executable(show_dialog WIN32 ${CMAKE_SOURCE_DIR}/tools/screenshot-dialog/show_dialog.cpp)
-target_compile_options(show_dialog PRIVATE -Os -Wall -Wextra)
-target_link_options(show_dialog PRIVATE -static -mwindows)
-target_link_libraries(show_dialog PRIVATE user32 gdi32 comctl32 shell32)
 
 # The test program stands in for the program when the extraction is tested,
 # so it carries the same resources; it is defined after this file, hence the
