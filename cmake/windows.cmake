@@ -66,12 +66,10 @@ if(TW_PRODUCT_BUILD)
   set_tests_properties(product.imports product.pe-header PROPERTIES LABELS "unit;static")
 endif()
 
-# Tests that run under Wine: one program holding the GoogleTest cases.
-# The planting test's probe program and planted library are programs of their
-# own (tests/win/planting.cmake): a main() of theirs here would replace
-# GoogleTest's and the suite would run no case at all.
+# Tests that run under Wine: one program holding the GoogleTest cases of
+# tests/win/*.cpp. Programs of their own (with a main() that would replace
+# GoogleTest's) live in folders below: tests/win/programs, tests/e2e/planting.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-list(FILTER WIN_TEST_SOURCES EXCLUDE REGEX "/planting_[^/]*\\.cpp$")
 add_executable(win_tests ${WIN_TEST_SOURCES})
 target_link_libraries(win_tests PRIVATE twglue GTest::gtest_main ${PRODUCT_LIBS} setupapi)
 target_link_options(win_tests PRIVATE -static)
@@ -149,6 +147,7 @@ add_subdirectory(tools/pkgcheck)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/hostile.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/diskfull.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/e2e/planting.cmake)
 
 # Every test of this tree that a host cannot run says so as skipped.
 get_property(tree_tests DIRECTORY PROPERTY TESTS)

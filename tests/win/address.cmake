@@ -1,3 +1,10 @@
+# prompt-host runs the scanner-address prompt alone, the way the install
+# worker does, with the program's own resources (tests/win/programs).
+add_executable(prompt-host ${CMAKE_SOURCE_DIR}/tests/win/programs/prompt_host.cpp)
+target_compile_options(prompt-host PRIVATE -Os -Wall -Wextra)
+target_link_options(prompt-host PRIVATE -static)
+target_link_libraries(prompt-host PRIVATE twglue twres ${PRODUCT_LIBS})
+
 # The scanner-address prompt with its network search, under Wine inside
 # network namespaces that the test makes and removes (root only). One test,
 # two namespace sessions: prompt-host runs the prompt, twdriver drives it.

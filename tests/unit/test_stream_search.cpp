@@ -1,12 +1,9 @@
-// Pure rules of the operations: the streaming search of OEM INF files, the
-// walk of a device's hardware-id list, the folder guard and the settings values.
+// The streaming search of OEM INF files (operations/stream_search.cpp).
 #include <gtest/gtest.h>
 
 #include <string.h>
 #include <string>
 
-#include "operations/cleanup.h"
-#include "operations/settings.h"
 #include "operations/stream_search.h"
 
 namespace {
@@ -94,74 +91,4 @@ TEST(StreamSearch, RefusesPatternsItCannotSearch) {
     EXPECT_FALSE(s.found) << "a refused search never matches";
     std::string longest(StreamSearchMaxUnits, 'A');
     EXPECT_EQ(streamSearchStart(&s, longest.data(), longest.size(), 1), 1);
-}
-
-TEST(CleanRules, OemInfNamesByTheirLongName) {
-    EXPECT_TRUE(isOemInfName("OEM12.INF"));
-    EXPECT_TRUE(isOemInfName("oem3.inf"));
-    EXPECT_TRUE(isOemInfName("OEM.INF"));
-    EXPECT_FALSE(isOemInfName("oemsetup.infx"));  // listed through its short name
-    EXPECT_FALSE(isOemInfName("XOEM1.INF"));
-    EXPECT_FALSE(isOemInfName("OEM1.PNF"));
-    EXPECT_FALSE(isOemInfName("OEMINF"));
-    EXPECT_FALSE(isOemInfName(""));
-}
-
-TEST(CleanRules, HardwareIdListWalk) {
-    char list[] = "USB\\VID_1&PID_2\0USB\\VID_1\0\0\0";
-    unsigned offset = 0;
-    EXPECT_STREQ(nextListEntry(list, 27, &offset), "USB\\VID_1&PID_2");
-    EXPECT_STREQ(nextListEntry(list, 27, &offset), "USB\\VID_1");
-    EXPECT_EQ(nextListEntry(list, 27, &offset), nullptr);
-
-    // An entry that begins at or beyond the reported size is not read.
-    offset = 0;
-    EXPECT_NE(nextListEntry(list, 16, &offset), nullptr);
-    EXPECT_EQ(nextListEntry(list, 16, &offset), nullptr);
-
-    // An empty first entry ends the walk at once.
-    char empty[] = "\0A\0\0";
-    offset = 0;
-    EXPECT_EQ(nextListEntry(empty, 4, &offset), nullptr);
-
-    // A list the system left without its terminator still ends in the
-    // caller's padding.
-    char unterminated[] = {'A', 'B', '\0', '\0'};
-    offset = 0;
-    EXPECT_STREQ(nextListEntry(unterminated, 2, &offset), "AB");
-    EXPECT_EQ(nextListEntry(unterminated, 2, &offset), nullptr);
-}
-
-TEST(CleanRules, TargetFolderIsNeverTheWindowsFolder) {
-    EXPECT_TRUE(isUsableTargetDir("C:\\windows\\TWAIN_32\\EXMFP16", "C:\\windows"));
-    EXPECT_TRUE(isUsableTargetDir("C:\\windows2", "C:\\windows"));
-    EXPECT_FALSE(isUsableTargetDir("", "C:\\windows"));
-    EXPECT_FALSE(isUsableTargetDir("\\", "C:\\windows"));
-    EXPECT_FALSE(isUsableTargetDir("C:\\windows\\", "C:\\windows"));
-    EXPECT_FALSE(isUsableTargetDir("C:\\WINDOWS", "C:\\windows"));
-    EXPECT_FALSE(isUsableTargetDir("c:\\windows", "C:\\WINDOWS\\"));
-}
-
-TEST(ScannerSettings, SevenKeysInOrderWithTheAddressTwice) {
-    ScannerSetting s[ScannerSettingCount];
-    buildScannerSettings("192.168.1.10", 0xC0A8010Au, s);
-    const char* keys[] = {"ip0", "AutoIP", "UseUSB", "UseAuto", "IPNum", "IPSel", "ManuIP"};
-    const char* values[] = {"192.168.1.10", "-1062731510", "0", "1", "1", "0", "0"};
-    for (int i = 0; i < ScannerSettingCount; ++i) {
-        EXPECT_STREQ(s[i].key, keys[i]);
-        EXPECT_STREQ(s[i].value, values[i]);
-    }
-}
-
-TEST(ScannerSettings, AutoIpIsTheSignedValue) {
-    ScannerSetting s[ScannerSettingCount];
-    buildScannerSettings("10.1.2.3", 0x0A010203u, s);
-    EXPECT_STREQ(s[1].value, "167838211");
-    buildScannerSettings("", 0xFFFFFFFFu, s);  // the parser's failure value
-    EXPECT_STREQ(s[0].value, "");
-    EXPECT_STREQ(s[1].value, "-1");
-    buildScannerSettings("128.0.0.0", 0x80000000u, s);
-    EXPECT_STREQ(s[1].value, "-2147483648");
-    buildScannerSettings("127.255.255.255", 0x7FFFFFFFu, s);
-    EXPECT_STREQ(s[1].value, "2147483647");
 }

@@ -2,7 +2,7 @@
 # DLL planting: a package folder that someone has salted with libraries named
 # after those the program loads at run time, by name or through its import
 # table. A copy of the demo package gets the planted library
-# (tests/win/planting_dll.cpp: a process that loads it leaves
+# (tests/e2e/planting/planted_dll.cpp: a process that loads it leaves
 # C:\planted-<library>-<program>.txt behind) under every such name, and
 # TwainSetup.exe is copied into the package root and started from there.
 # twdriver installs a model with a typed address (no search: no namespace is
