@@ -43,20 +43,9 @@ repo=$(cd "$here/../.." && pwd)
 
 wine_root="" work_root="" exe="" driver="" arch=win64 size=512k inner=""
 args=("$@")
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --wine-root) wine_root=$2; shift 2 ;;
-    --work) work_root=$2; shift 2 ;;
-    --exe) exe=$2; shift 2 ;;
-    --driver) driver=$2; shift 2 ;;
-    --arch) arch=$2; shift 2 ;;
-    --size) size=$2; shift 2 ;;
-    --inner) inner=$2; shift 2 ;;
-    *) echo "diskfull: unknown option $1" >&2; exit 2 ;;
-  esac
-done
-[ -n "$wine_root" ] && [ -n "$work_root" ] && [ -n "$exe" ] && [ -n "$driver" ] ||
-  { sed -n '2,/^set -u$/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 2; }
+. "$repo/tests/lib/options.sh"  # tw_options, tw_require
+tw_options "wine-root work exe driver arch size inner" "$@"
+tw_require wine_root work_root exe driver
 
 # ---- outside: the work folder, then the same script in a mount namespace ----
 if [ -z "$inner" ]; then

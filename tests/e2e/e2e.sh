@@ -28,20 +28,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 
 scenario="" wine_root="" work_root="" exe="" driver="" lang_dir="" arch=win64
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --scenario) scenario=$2; shift 2 ;;
-    --wine-root) wine_root=$2; shift 2 ;;
-    --work) work_root=$2; shift 2 ;;
-    --exe) exe=$2; shift 2 ;;
-    --driver) driver=$2; shift 2 ;;
-    --lang-dir) lang_dir=$2; shift 2 ;;
-    --arch) arch=$2; shift 2 ;;
-    *) echo "e2e: unknown option $1" >&2; exit 2 ;;
-  esac
-done
-[ -n "$scenario" ] && [ -n "$wine_root" ] && [ -n "$work_root" ] && [ -n "$exe" ] && [ -n "$driver" ] &&
-  [ -n "$lang_dir" ] || { sed -n '2,/^set -u$/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 2; }
+. "$repo/tests/lib/options.sh"  # tw_options, tw_require
+tw_options "scenario wine-root work exe driver lang-dir arch" "$@"
+tw_require scenario wine_root work_root exe driver lang_dir
 [ "$(id -u)" -eq 0 ] || { echo "e2e: must run as root (network namespaces)"; echo "0 passed, 1 failed"; exit 1; }
 
 abspath() { printf '%s/%s' "$(cd "$(dirname "$1")" && pwd)" "$(basename "$1")"; }

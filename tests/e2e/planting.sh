@@ -26,20 +26,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 
 wine_root="" arch=win64 exe="" driver="" dll="" probe="" work_root=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --wine-root) wine_root=$2; shift 2 ;;
-    --arch) arch=$2; shift 2 ;;
-    --exe) exe=$2; shift 2 ;;
-    --driver) driver=$2; shift 2 ;;
-    --dll) dll=$2; shift 2 ;;
-    --probe) probe=$2; shift 2 ;;
-    --work) work_root=$2; shift 2 ;;
-    *) echo "planting: unknown option $1" >&2; exit 2 ;;
-  esac
-done
-[ -n "$wine_root" ] && [ -n "$exe" ] && [ -n "$driver" ] && [ -n "$dll" ] && [ -n "$probe" ] ||
-  { sed -n '2,/^set -u$/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 2; }
+. "$repo/tests/lib/options.sh"  # tw_options, tw_require
+tw_options "wine-root arch exe driver dll probe work" "$@"
+tw_require wine_root exe driver dll probe
 [ -n "$work_root" ] || work_root=$wine_root
 mkdir -p "$work_root"
 work=$(mktemp -d "$(cd "$work_root" && pwd)/planting.XXXXXX")

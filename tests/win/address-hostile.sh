@@ -26,16 +26,9 @@ root=$(cd "$here/../.." && pwd)
 harness=$root/tests/netns/netns-run.sh
 
 wine_root="" arch=win64 driver="" host=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --wine-root) wine_root=$2; shift 2 ;;
-    --arch) arch=$2; shift 2 ;;
-    --driver) driver=$2; shift 2 ;;
-    --host) host=$2; shift 2 ;;
-    *) echo "address-hostile: unknown option $1" >&2; exit 2 ;;
-  esac
-done
-[ -n "$wine_root" ] && [ -n "$driver" ] && [ -n "$host" ] || { echo "usage: see the head of $0" >&2; exit 2; }
+. "$root/tests/lib/options.sh"  # tw_options, tw_require
+tw_options "wine-root arch driver host" "$@"
+tw_require wine_root driver host
 [ "$(id -u)" -eq 0 ] || { echo "must run as root (network namespaces)"; echo "0 passed, 1 failed"; exit 1; }
 mkdir -p "$wine_root"
 wine_root=$(cd "$wine_root" && pwd)
