@@ -10,8 +10,6 @@
 namespace {
 
 typedef int(WINAPI* LoadStringWFn)(HINSTANCE, UINT, LPWSTR, int);
-typedef BOOL(WINAPI* SetDlgItemTextWFn)(HWND, int, LPCWSTR);
-typedef BOOL(WINAPI* SetWindowTextWFn)(HWND, LPCWSTR);
 typedef LRESULT(WINAPI* SendMessageWFn)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(WINAPI* DialogBoxParamWFn)(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM);
 
@@ -20,8 +18,6 @@ typedef INT_PTR(WINAPI* DialogBoxParamWFn)(HINSTANCE, LPCWSTR, HWND, DLGPROC, LP
 // every target has.
 struct WideCalls {
     LoadStringWFn loadString;
-    SetDlgItemTextWFn setDlgItemText;
-    SetWindowTextWFn setWindowText;
     SendMessageWFn sendMessage;
     DialogBoxParamWFn dialogBoxParam;
 };
@@ -29,21 +25,52 @@ struct WideCalls {
 WideCalls g_wide;
 int g_useWide = 0;
 
-// Longest text of the tables, with room to spare.
-const int kTextRoom = 512;
-// A string of the tables with what a format adds around it.
-const int kFormattedRoom = 640;
+// Longest text of the tables with what a format adds around it ("%s (%d%%)..."),
+// with room to spare.
+const int kTextRoom = 640;
+// At most this much of a string goes into a formatted text.
+const int kStringRoom = 512;
 
-// Appends to the wide text of `*length` characters in `dest`, cutting the
-// whole to cap - 1 characters; the ASCII form widens each character as it is.
-void appendWide(WCHAR* dest, int cap, int* length, const WCHAR* text) {
-    for (; *text && *length < cap - 1; ++text) dest[(*length)++] = *text;
-    dest[*length] = 0;
+// A text in the form the system shows it: wide on the NT family, ANSI on the
+// Windows 95 family. The only two places that choose are here: loading a
+// string and handing a text to a window; everything above works on this.
+struct UiText {
+    WCHAR wide[kTextRoom];
+    char narrow[kTextRoom];
+};
+
+void loadUiText(HMODULE module, UINT stringId, UiText* t, int room = kTextRoom) {
+    if (g_useWide) {
+        if (g_wide.loadString(module, stringId, t->wide, room) <= 0) t->wide[0] = 0;
+    } else if (LoadStringA(module, stringId, t->narrow, room) <= 0) {
+        t->narrow[0] = '\0';
+    }
 }
 
-void appendAscii(WCHAR* dest, int cap, int* length, const char* text) {
-    for (; *text && *length < cap - 1; ++text) dest[(*length)++] = (WCHAR)(unsigned char)*text;
-    dest[*length] = 0;
+LRESULT sendUiText(HWND wnd, UINT msg, const UiText* t) {
+    if (g_useWide) return g_wide.sendMessage(wnd, msg, 0, (LPARAM)t->wide);
+    return SendMessageA(wnd, msg, 0, (LPARAM)t->narrow);
+}
+
+// Appends ASCII text or a table string to a text of `*length` characters,
+// cutting the whole to kTextRoom - 1 characters.
+void appendAscii(UiText* t, int* length, const char* text) {
+    for (; *text && *length < kTextRoom - 1; ++text, ++*length) {
+        t->wide[*length] = (WCHAR)(unsigned char)*text;
+        t->narrow[*length] = *text;
+    }
+    t->wide[*length] = 0;
+    t->narrow[*length] = '\0';
+}
+
+void appendString(UiText* t, int* length, const UiText* part) {
+    int i = 0;
+    if (g_useWide)
+        for (; part->wide[i] && *length < kTextRoom - 1; ++i) t->wide[(*length)++] = part->wide[i];
+    else
+        for (; part->narrow[i] && *length < kTextRoom - 1; ++i) t->narrow[(*length)++] = part->narrow[i];
+    t->wide[*length] = 0;
+    t->narrow[*length] = '\0';
 }
 
 }  // namespace
@@ -53,12 +80,9 @@ void useWideTexts(int wide) {
     if (!wide) return;
     HMODULE user = GetModuleHandleA("user32.dll");
     g_wide.loadString = lookup<LoadStringWFn>(user, "LoadStringW");
-    g_wide.setDlgItemText = lookup<SetDlgItemTextWFn>(user, "SetDlgItemTextW");
-    g_wide.setWindowText = lookup<SetWindowTextWFn>(user, "SetWindowTextW");
     g_wide.sendMessage = lookup<SendMessageWFn>(user, "SendMessageW");
     g_wide.dialogBoxParam = lookup<DialogBoxParamWFn>(user, "DialogBoxParamW");
-    g_useWide = g_wide.loadString && g_wide.setDlgItemText && g_wide.setWindowText &&
-                g_wide.sendMessage && g_wide.dialogBoxParam;
+    g_useWide = g_wide.loadString && g_wide.sendMessage && g_wide.dialogBoxParam;
 }
 
 int wideTextsInUse(void) { return g_useWide; }
@@ -71,15 +95,10 @@ HMODULE localisedModule(void) {
 }
 
 void setItemText(HWND dlg, int id, HMODULE module, UINT stringId) {
-    if (g_useWide) {
-        WCHAR text[kTextRoom];
-        if (g_wide.loadString(module, stringId, text, kTextRoom) <= 0) text[0] = 0;
-        g_wide.setDlgItemText(dlg, id, text);
-        return;
-    }
-    char text[kTextRoom];
-    if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
-    SetDlgItemTextA(dlg, id, text);
+    UiText t;
+    loadUiText(module, stringId, &t);
+    HWND item = GetDlgItem(dlg, id);
+    if (item) sendUiText(item, WM_SETTEXT, &t);
 }
 
 void setItemTexts(HWND dlg, HMODULE module, const ItemText* texts, int count, int withOkCancel) {
@@ -91,58 +110,39 @@ void setItemTexts(HWND dlg, HMODULE module, const ItemText* texts, int count, in
 }
 
 void setItemTextFormatted(HWND dlg, int id, HMODULE module, UINT stringId, const char* format, int number) {
-    if (!g_useWide) {
-        char step[kTextRoom];
-        if (LoadStringA(module, stringId, step, kTextRoom) <= 0) step[0] = '\0';
-        char text[kFormattedRoom];
-        textFormat(text, sizeof text, format, step, number);
-        SetDlgItemTextA(dlg, id, text);
-        return;
-    }
-    // The string is wide and the format is not: the parts of the format
-    // before and after its "%s" are filled in on their own and widened.
+    // The string may be wide and the format is not: the parts of the format
+    // before and after its "%s" are filled in on their own.
     const char* slot = strstr(format, "%s");
-    char headFormat[kFormattedRoom];
+    char headFormat[kTextRoom];
     textCopyN(headFormat, sizeof headFormat, format, slot ? (size_t)(slot - format) : strlen(format));
-    char head[kFormattedRoom];
-    char tail[kFormattedRoom];
+    char head[kTextRoom];
+    char tail[kTextRoom];
     textFormat(head, sizeof head, headFormat, number);
     tail[0] = '\0';
     if (slot) textFormat(tail, sizeof tail, slot + 2, number);
-    WCHAR step[kTextRoom];
-    if (!slot || g_wide.loadString(module, stringId, step, kTextRoom) <= 0) step[0] = 0;
-    WCHAR text[kFormattedRoom];
+    UiText step;
+    step.wide[0] = 0;
+    step.narrow[0] = '\0';
+    if (slot) loadUiText(module, stringId, &step, kStringRoom);
+    UiText text;
     int length = 0;
-    text[0] = 0;
-    appendAscii(text, kFormattedRoom, &length, head);
-    appendWide(text, kFormattedRoom, &length, step);
-    appendAscii(text, kFormattedRoom, &length, tail);
-    g_wide.setDlgItemText(dlg, id, text);
+    appendAscii(&text, &length, head);
+    appendString(&text, &length, &step);
+    appendAscii(&text, &length, tail);
+    HWND item = GetDlgItem(dlg, id);
+    if (item) sendUiText(item, WM_SETTEXT, &text);
 }
 
 void setWindowTextFromTable(HWND wnd, HMODULE module, UINT stringId) {
-    if (g_useWide) {
-        WCHAR text[kTextRoom];
-        if (g_wide.loadString(module, stringId, text, kTextRoom) <= 0) text[0] = 0;
-        g_wide.setWindowText(wnd, text);
-        return;
-    }
-    char text[kTextRoom];
-    if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
-    SetWindowTextA(wnd, text);
+    UiText t;
+    loadUiText(module, stringId, &t);
+    sendUiText(wnd, WM_SETTEXT, &t);
 }
 
 LRESULT addComboEntry(HWND combo, HMODULE module, UINT stringId, LPARAM data) {
-    LRESULT pos;
-    if (g_useWide) {
-        WCHAR text[kTextRoom];
-        if (g_wide.loadString(module, stringId, text, kTextRoom) <= 0) text[0] = 0;
-        pos = g_wide.sendMessage(combo, CB_ADDSTRING, 0, (LPARAM)text);
-    } else {
-        char text[kTextRoom];
-        if (LoadStringA(module, stringId, text, kTextRoom) <= 0) text[0] = '\0';
-        pos = SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)text);
-    }
+    UiText t;
+    loadUiText(module, stringId, &t);
+    LRESULT pos = sendUiText(combo, CB_ADDSTRING, &t);
     if (pos != CB_ERR && pos != CB_ERRSPACE) SendMessageA(combo, CB_SETITEMDATA, (WPARAM)pos, data);
     return pos;
 }
