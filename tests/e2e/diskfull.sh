@@ -70,13 +70,8 @@ wine_root=$(cd "$wine_root" && pwd)
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 . "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
-part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
 
-EXE=$(winpath "$exe")
-W=$(winpath "$work")
-TW='C:\windows\TWAIN_32'
-prefix=$work/prefix
-drive=$prefix/drive_c
+tw_session  # EXE, DRV, W, SYS, TW, prefix, drive
 # The small drive's mount point: the prefix's TWAIN_32 in whatever letter
 # case the prefix has it (wineboot's twain_32 where Wine's 32-bit half runs),
 # else made with the program's spelling. Set once the prefix exists.

@@ -50,9 +50,6 @@ absent() {  # absent NAME PATH
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 . "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
-# A text of a string table as twdriver's textx prints it (line feeds as \n).
-# The lines of the output between "mark: NAME" and the next mark.
-part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
 # Signed 32-bit value of a dotted address, first number most significant.
 auto_ip() {
   local IFS=. a b c d v
@@ -80,12 +77,7 @@ if [ ! -x "$sim" ]; then
 fi
 export SCANNER_SIM=$sim
 
-EXE=$(winpath "$exe")
-W=$(winpath "$work")
-SYS='C:\windows\system32'
-TW='C:\windows\TWAIN_32'
-prefix=$work/prefix
-drive=$prefix/drive_c
+tw_session  # EXE, DRV, W, SYS, TW, prefix, drive
 
 # ---- pieces of twdriver scripts -------------------------------------------
 # start_pages LANGUAGE MODEL: start the program, pick both by their texts.

@@ -47,15 +47,8 @@ if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 . "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
-part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
 
-EXE=$(winpath "$exe")
-DRV=$(winpath "$driver")
-W=$(winpath "$work")
-SYS='C:\windows\system32'
-TW='C:\windows\TWAIN_32'
-prefix=$work/prefix
-drive=$prefix/drive_c
+tw_session  # EXE, DRV, W, SYS, TW, prefix, drive
 DONE41=$(str ENGLISH 41) DONE42=$(str ENGLISH 42) DONE43=$(str ENGLISH 43)
 model_name() { echo "Example MFP ${1}00 Series"; }
 

@@ -91,7 +91,6 @@ rc=$?
 out=$(tr -d '\r' <"$work/out")
 
 . "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
-part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
 
 [ "$rc" -eq 0 ] && ok || bad "twdriver's exit code $rc"
 has "install ended" "$(part install)" "exit: 0"

@@ -6,6 +6,21 @@ tw_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # winpath PATH: the Linux path as Wine's Z: drive shows it.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
+# tw_session: the names every whole-program script uses, from its exe,
+# driver and work folder: EXE, DRV and W as Windows paths, SYS and TW the
+# system and data-source folders as the program names them, and the run's
+# prefix and its drive_c.
+tw_session() {
+  EXE=$(winpath "$exe") DRV=$(winpath "${driver:-}") W=$(winpath "$work")
+  SYS='C:\windows\system32' TW='C:\windows\TWAIN_32'
+  prefix=$work/prefix
+  drive=$prefix/drive_c
+}
+
+# part NAME: the lines of the driver's output ($out) between "mark: NAME"
+# and the next mark.
+part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; }
+
 # str LANGUAGE ID: string ID of the language's text table, as the program shows it.
 str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$tw_repo/ui/resources/lang/$1.txt"; }
 
