@@ -3,7 +3,7 @@
 # data-source folder C:\windows\TWAIN_32 on a drive of its own that is far too
 # small. The session runs in a private mount namespace (unshare -m, so root
 # only) where a size-limited tmpfs is mounted right on the prefix's
-# drive_c/windows/TWAIN_32; the prefix is a fresh copy started inside the
+# TWAIN_32 folder (found whatever its letter case); the prefix is a fresh copy started inside the
 # namespace, so its wineserver (which opens the files) and every program of
 # it see that small drive, and nothing outside the namespace ever does. The
 # mount goes with the namespace; the test also unmounts it itself.
@@ -69,7 +69,7 @@ wine_root=$(cd "$wine_root" && pwd)
 . "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
-. "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
+. "$repo/tests/lib/winfs.sh"     # on_disk, twain_dir, temp_dir
 
 tw_session  # EXE, DRV, W, SYS, TW, prefix, drive
 # The small drive's mount point: the prefix's TWAIN_32 in whatever letter
@@ -225,7 +225,7 @@ at_point() {
       done
       if [ -n "$server" ]; then ok; else bad "no wineserver for $prefix"; fi
       snapshot >"$work/before.snap"
-      small=$(on_disk "$drive/windows/TWAIN_32")
+      small=$(twain_dir "$drive")
       if mkdir -p "$small" && mount -t tmpfs -o "size=$size,mode=0755" twainfull "$small"; then
         mounted=1
         ok

@@ -49,7 +49,7 @@ absent() {  # absent NAME PATH
 }
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
-. "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
+. "$repo/tests/lib/winfs.sh"     # on_disk, twain_dir, temp_dir
 # Signed 32-bit value of a dotted address, first number most significant.
 auto_ip() {
   local IFS=. a b c d v
@@ -373,7 +373,7 @@ item 1004[2]: 10.99.0.4"
   runs_clean 9
 
   local tw tmp
-  tw=$(on_disk "$drive/windows/TWAIN_32")
+  tw=$(twain_dir "$drive")
   tmp=$(temp_dir "$drive")
   absent "remove: the model's folder" "$(on_disk "$tw/EXMFP16")"
   [ -d "$tw" ] && ok || bad "remove: TWAIN_32 removed too"
@@ -387,7 +387,7 @@ item 1004[2]: 10.99.0.4"
   # 32-bit half runs) is no file of the model's: every install, upgrade and
   # removal leaves it as the fresh prefix had it.
   expect "TWAIN_32: files that are not the program's, unchanged" "$(others_in "$tw")" \
-    "$(others_in "$(on_disk "$wine_root/$arch-winxp/drive_c/windows/TWAIN_32")")"
+    "$(others_in "$(twain_dir "$wine_root/$arch-winxp/drive_c")")"
   absent "remove: batch file" "$tmp/TMPBAT.BAT"
   absent "remove: result file" "$tmp/TMPTMP.TMP"
 }
@@ -523,7 +523,7 @@ item 1014[3]: $cut"
 
   # Model 21's files, from the German folder (the data source's header says so).
   local tw tmp
-  tw=$(on_disk "$drive/windows/TWAIN_32")
+  tw=$(twain_dir "$drive")
   tmp=$(temp_dir "$drive")
   files_from "German install" "$(on_disk "$tw/EXMFP21")" "$dst/german" EXMFP21.ds EXMSC21.dll EXMRES.dll EXMFP21.hlp
   expect "data source from the German folder" "$(ds_origin "$(on_disk "$tw/EXMFP21/EXMFP21.ds")")" "WIN2K_XP GERMAN"
@@ -598,7 +598,7 @@ scenario_versions() {
   runs_clean $((${#pairs[@]} + 1))
   local tmp
   tmp=$(temp_dir "$drive")
-  files_from "last upgrade" "$(on_disk "$drive/windows/TWAIN_32/EXMFP16")" "$work/pkg/WINVISTA/ENGLISH" EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng
+  files_from "last upgrade" "$(on_disk "$(twain_dir "$drive")/EXMFP16")" "$work/pkg/WINVISTA/ENGLISH" EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng
   expect "settings file of the last install" "$(tr -d '\r' <"$tmp/EXMFP16.INI" 2>&1)" "$(ini_text "Example MFP 1600 Series" 10.20.30.40)"
 }
 

@@ -46,7 +46,7 @@ if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$
 . "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
-. "$repo/tests/lib/winfs.sh"     # on_disk, temp_dir
+. "$repo/tests/lib/winfs.sh"     # on_disk, twain_dir, temp_dir
 
 tw_session  # EXE, DRV, W, SYS, TW, prefix, drive
 DONE41=$(str ENGLISH 41) DONE42=$(str ENGLISH 42) DONE43=$(str ENGLISH 43)
@@ -317,7 +317,7 @@ for f in EXMFP16.ds EXMRES.dll EXMFP16.lng; do has "missing source: $f copied" "
 has "missing source: folder gone" "$p" "exists $TW\\EXMFP16: 0"
 # The other model's install outlived all of it.
 for f in EXMFP18.ds EXMSC18.dll EXMRES.dll EXMFP18.lng; do
-  if cmp -s "$(on_disk "$drive/windows/TWAIN_32/EXMFP18/$f")" "$work/clean/WIN2K_XP/ENGLISH/$f"; then ok; else bad "kept model: $f lost or changed"; fi
+  if cmp -s "$(on_disk "$(twain_dir "$drive")/EXMFP18/$f")" "$work/clean/WIN2K_XP/ENGLISH/$f"; then ok; else bad "kept model: $f lost or changed"; fi
 done
 tmp=$(temp_dir "$drive")
 has "kept model: its settings" "$(tr -d '\r' <"$tmp/EXMFP18.INI" 2>/dev/null)" "ip0=10.0.0.6"

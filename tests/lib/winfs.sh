@@ -30,6 +30,10 @@ on_disk() {
   printf '%s\n' "${out:-/}"
 }
 
+# twain_dir DRIVE: the data-source parent C:\windows\TWAIN_32 under a
+# prefix's drive_c, in whatever letter case the prefix holds it.
+twain_dir() { on_disk "$1/windows/TWAIN_32"; }
+
 # temp_dir DRIVE: the user's temporary folder under a prefix's drive_c.
 temp_dir() {
   local users d
