@@ -200,12 +200,7 @@ scenario_road() {
     echo "gone"
     after_run
     echo "echo mark: cancel-model"
-    echo "start $EXE"
-    echo "wait 1015 20000"
-    echo "selecttext 1015 English"
-    echo "press 1"
-    echo "gone"
-    echo "wait 1014 10000"
+    tw_to_models "$EXE" English
     echo "rect"
     echo "list 1014"
     echo "copy $SYS\\DrvSetupLang.dll $W\\lang-during.dll"
@@ -458,12 +453,7 @@ scenario_languages() {
     finish 41 GERMAN
     after_run
     echo "echo mark: no-model"
-    echo "start $EXE"
-    echo "wait 1015 20000"
-    echo "selecttext 1015 Italian"
-    echo "press 1"
-    echo "gone"
-    echo "wait 1014 10000"
+    tw_to_models "$EXE" Italian
     echo "list 1014"
     echo "state 1"
     echo "# OK as the keyboard would send it: refused"

@@ -85,19 +85,7 @@ inf-is-folder 16 nomodel
 os-missing 16 nolang:vista"
 
 # ---- pieces of the script ---------------------------------------------------
-pages() {  # pages MODEL: language English, then the model
-  cat <<EOF
-start $EXE
-wait 1015 20000
-selecttext 1015 English
-press 1
-gone
-wait 1014 10000
-selecttext 1014 $(model_name "$1")
-press 1
-gone
-EOF
-}
+pages() { tw_to_choice "$EXE" English "$(model_name "$1")"; }  # pages MODEL
 system_clean() {
   echo "waitexit 30000"
   tw_system_left
@@ -170,12 +158,7 @@ snapshot_point() {  # the test lists drive_c while the script waits
         fi
         ;;
       nomodel)
-        echo "start $EXE"
-        echo "wait 1015 20000"
-        echo "selecttext 1015 English"
-        echo "press 1"
-        echo "gone"
-        echo "wait 1014 10000"
+        tw_to_models "$EXE" English
         echo "list 1014"
         echo "press 2"
         echo "gone"

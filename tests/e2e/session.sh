@@ -28,30 +28,13 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 
 wine_root="" prefix="" driver="" script="" out="" arch=win64 version=winxp devices=1
-regfile="" xvfb=0 shots="" inner=0
+reg="" xvfb=0 shots="" inner=0
 args=("$@")
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --wine-root) wine_root=$2; shift 2 ;;
-    --prefix) prefix=$2; shift 2 ;;
-    --driver) driver=$2; shift 2 ;;
-    --script) script=$2; shift 2 ;;
-    --out) out=$2; shift 2 ;;
-    --arch) arch=$2; shift 2 ;;
-    --version) version=$2; shift 2 ;;
-    --devices) devices=$2; shift 2 ;;
-    --reg) regfile=$2; shift 2 ;;
-    --xvfb) xvfb=1; shift ;;
-    --shots) shots=$2; shift 2 ;;
-    --inner) inner=1; shift ;;
-    *) echo "session: unknown option $1" >&2; exit 2 ;;
-  esac
-done
-[ -n "$wine_root" ] && [ -n "$prefix" ] && [ -n "$driver" ] && [ -n "$script" ] && [ -n "$out" ] ||
-  { sed -n '2,/^set -u$/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//' >&2; exit 2; }
+. "$repo/tests/lib/options.sh"
+tw_options "wine-root prefix driver script out arch version devices reg xvfb! shots inner!" "$@"
+tw_require wine_root prefix driver script out
 
-# Windows path of a file of this machine (Wine's drive Z: is the root).
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$repo/tests/lib/twscript.sh"  # winpath
 absdir() { mkdir -p "$1" && (cd "$1" && pwd); }
 
 if [ "$inner" = 0 ]; then
@@ -77,7 +60,7 @@ prefix=$(absdir "$(dirname "$prefix")")/$(basename "$prefix")
 [ -n "$shots" ] && shots=$(absdir "$shots")
 
 opts=(--root "$wine_root" --arch "$arch" --version "$version" --fresh-keep "$prefix")
-[ -n "$regfile" ] && opts+=(--reg "$regfile")
+[ -n "$reg" ] && opts+=(--reg "$reg")
 "$repo/tests/wine/wine-run.sh" "${opts[@]}" "$driver" -f "$(winpath "$run_script")" >"$out" 2>&1 &
 wr=$!
 

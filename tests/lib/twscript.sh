@@ -24,18 +24,17 @@ part() { awk -v m="mark: $1" '/^mark: / { on = ($0 == m); next } on' <<<"$out"; 
 # str LANGUAGE ID: string ID of the language's text table, as the program shows it.
 str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$tw_repo/ui/resources/lang/$1.txt"; }
 
-# tw_to_choice PROGRAM LANGUAGE MODEL: start the program, choose the language
-# and the model; the next page (install or upgrade-or-remove) comes next.
+# tw_to_models PROGRAM LANGUAGE: start the program and choose the language;
+# the model page comes next.
+tw_to_models() {
+  printf '%s\n' "start $1" "wait 1015 20000" "selecttext 1015 $2" "press 1" "gone" "wait 1014 10000"
+}
+
+# tw_to_choice PROGRAM LANGUAGE MODEL: the language and the model; the next
+# page (install or upgrade-or-remove) comes next.
 tw_to_choice() {
-  echo "start $1"
-  echo "wait 1015 20000"
-  echo "selecttext 1015 $2"
-  echo "press 1"
-  echo "gone"
-  echo "wait 1014 10000"
-  echo "selecttext 1014 $3"
-  echo "press 1"
-  echo "gone"
+  tw_to_models "$1" "$2"
+  printf '%s\n' "selecttext 1014 $3" "press 1" "gone"
 }
 
 # tw_finish TEXT [TIMEOUT]: after OK on the page that starts the work, wait

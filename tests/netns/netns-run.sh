@@ -39,24 +39,14 @@
 # and the temporary folder are removed on every exit path. Must run as root.
 set -u
 
-usage() { sed -n '2,/^set -u$/p' "$0" | sed -e '$d' -e 's/^# \{0,1\}//'; }
 die() { echo "netns-run: $*" >&2; exit 125; }
 
-devices=1
-sim_args=""
-use_sim=1
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --devices) [ $# -ge 2 ] || die "--devices needs a value"; devices=$2; shift 2 ;;
-    --devices=*) devices=${1#*=}; shift ;;
-    --sim-args) [ $# -ge 2 ] || die "--sim-args needs a value"; sim_args=$2; shift 2 ;;
-    --sim-args=*) sim_args=${1#*=}; shift ;;
-    --no-sim) use_sim=0; shift ;;
-    -h|--help) usage; exit 0 ;;
-    --) shift; break ;;
-    *) die "unknown option '$1' (COMMAND must follow --)" ;;
-  esac
-done
+devices=1 sim_args="" no_sim=""
+. "$(dirname "${BASH_SOURCE[0]}")/../lib/options.sh"
+case "${1:-}" in -h|--help) tw_usage; exit 0 ;; esac
+tw_options "devices sim-args no-sim!" "$@"
+set -- "${tw_rest[@]}"
+use_sim=$((no_sim ? 0 : 1))
 [ $# -gt 0 ] || die "no COMMAND given (usage: netns-run.sh [options] -- COMMAND [ARGS...])"
 case "$devices" in ''|*[!0-9]*) die "--devices must be a number" ;; esac
 [ "$devices" -ge 1 ] && [ "$devices" -le 253 ] || die "--devices must be 1 to 253"

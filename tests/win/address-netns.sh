@@ -20,18 +20,10 @@ harness=$root/tests/netns/netns-run.sh
 wine_run=$root/tests/wine/wine-run.sh
 
 wine_root="" arch=win64 driver="" host="" inner=""
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --wine-root) wine_root=$2; shift 2 ;;
-    --arch) arch=$2; shift 2 ;;
-    --driver) driver=$2; shift 2 ;;
-    --host) host=$2; shift 2 ;;
-    --inner) inner=1; shift; break ;;
-    *) echo "address-netns: unknown option $1" >&2; exit 2 ;;
-  esac
-done
+. "$root/tests/lib/options.sh"
+tw_options "wine-root arch driver host inner!" "$@"
+set -- "${tw_rest[@]}"
 
-# Windows path of a file of this machine (Wine's drive Z: is the root).
 . "$root/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 
 # ---- inside the requester namespace ----------------------------------------
