@@ -59,8 +59,11 @@ cxx=x86_64-w64-mingw32-g++
 for p in bare_dialog launch_timer copy_files; do
   flags="-std=c++17 -Os -static"
   [ "$p" = bare_dialog ] && flags="$flags -mwindows"
-  if [ ! "$out/$p.exe" -nt "$here/$p.cpp" ]; then
-    $cxx $flags -o "$out/$p.exe" "$here/$p.cpp" || exit 1
+  srcs=("$here/$p.cpp")
+  # The copy baseline also runs the program's own copy, built from its source.
+  [ "$p" = copy_files ] && srcs+=("$repo/operations/fileset_win.cpp" "$repo/core/outcome.cpp" "$repo/core/text.cpp")
+  if [ ! "$out/$p.exe" -nt "$here/$p.cpp" ] || [ "$p" = copy_files ]; then
+    $cxx $flags -I"$repo" -o "$out/$p.exe" "${srcs[@]}" || exit 1
   fi
 done
 
@@ -119,8 +122,8 @@ if want copy; then
   total=$(cat "${files[@]/#/$src/}" | wc -c)
   PKG=$(winpath "$pkg") W=$(winpath "$work")
   prefix=$work/copy-prefix
-  bare_step() {
-    echo "start $PKG\\copy_files.exe $PKG\\WIN2K_XP\\ENGLISH C:\\windows\\BARECOPY ${files[*]}"
+  bare_step() {  # bare_step [--whole]: CopyFileA, or the program's own copy
+    echo "start $PKG\\copy_files.exe ${1:-} $PKG\\WIN2K_XP\\ENGLISH C:\\windows\\BARECOPY ${files[*]}"
     echo "waitexit 300000"
   }
   wizard_to() {
@@ -133,6 +136,7 @@ if want copy; then
     tw_end
   }
   bare_step >"$work/bare1.tw"
+  bare_step --whole >"$work/whole.tw"
   {
     wizard_to
     echo "wait 1007,1012 10000"
@@ -166,19 +170,19 @@ if want copy; then
       'BEGIN { printf "%.1f\n", t / 10 }'
   }
   for r in $(seq 1 "$copy_rounds"); do
-    for step in bare1 install bare2 upgrade remove baredel; do
+    for step in bare1 install bare2 upgrade remove baredel whole baredel; do
       sync
       if [ "$r$step" = 1bare1 ]; then how=(--root "$wine_root" --arch win64 --version winxp --fresh-keep "$prefix")
       else how=(--again "$prefix"); fi
       rm -f "$work/$step-begin" "$work/$step-end"
       (cd "$pkg" && bash "$wine_run" "${how[@]}" "$driver" -f "$(winpath "$work/$step.tw")") 2>&1 |
-        tr -d '\r' | sed -E "s/^(copy|delete) /\1 $step /" >>"$work/copy.out"
+        tr -d '\r' | sed -E "s/^(copy|delete|whole) /\1 $step /" >>"$work/copy.out"
       case $step in install|upgrade|remove) echo "span $step $(span "$step")" >>"$work/copy.out" ;; esac
     done
   done
   t=$(cat "$work/copy.out")
   med() { awk -v a="$1" -v b="$2" '$1 == a && $2 == b && $3 != "" { print $3 }' <<<"$t" | median; }
-  bare1=$(med copy bare1) bare2=$(med copy bare2) baredel=$(med delete baredel)
+  bare1=$(med copy bare1) bare2=$(med copy bare2) baredel=$(med delete baredel) whole=$(med whole whole)
   beyond() { awk -v t="$1" -v p="$2" 'BEGIN { printf "%.1f", t - 1000 * p }'; }
   minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a - b }'; }
   install=$(med span install) upgrade=$(med span upgrade) remove=$(med span remove)
@@ -196,6 +200,9 @@ if want copy; then
       "four 1000 ms pauses $install ms (from OK in the address dialog to the completion text); bare CopyFileA" \
       "into new files $bare1 ms: ratio $(ratio "$install" "$bare1") (beyond the copy $(minus "$install" "$bare1") ms);" \
       "Linux cp (with sync) $cpms ms: ratio $(ratio "$install" "$cpms")"
+    [ -n "$whole" ] &&
+      echo "file copy: the program's own copy (copyWholeFile) into new files $whole ms against bare CopyFileA" \
+        "$bare1 ms: $(ratio "$bare1" "$whole")x the throughput"
     [ -n "$upgrade" ] && [ -n "$bare2" ] &&
       echo "upgrade: beyond its three pauses $(beyond "$upgrade" 3) ms; bare CopyFileA over its own files" \
         "$bare2 ms: ratio $(ratio "$(beyond "$upgrade" 3)" "$bare2") (beyond the copy $(minus "$(beyond "$upgrade" 3)" "$bare2") ms)"

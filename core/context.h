@@ -9,6 +9,8 @@
 
 #include <stdint.h>
 
+#include "core/outcome.h"
+
 // What the wizard asked the worker to do.
 enum InstallMode : int16_t {
     ModeNone = 0,     // cancelled
@@ -50,6 +52,7 @@ struct InstallContext {
     void* copyOemInfEntry;       // entry points of DrvSetup.dll, held for the run
     void* updateDriverEntry;
     void* addPrinterDriverEntry;
+    Outcome outcome;             // what the worker's sequence did; read by the page
 };
 
 #endif

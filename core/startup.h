@@ -8,8 +8,9 @@
 // must be able to write there (it puts its libraries there for the run).
 int probeSystemDirectory(void);
 
-// Runs the whole installer on the given record. Always returns 0, the exit
-// code of every run, however it ended.
+// Runs the whole installer on the given record; while another copy runs, only
+// brings that copy to the front. Always returns 0, the exit code of every
+// run, however it ended.
 int runInstaller(InstallContext* ctx);
 
 #endif

@@ -35,6 +35,13 @@ template <typename Fn> inline Fn lookupLoaded(const char* module, const char* na
     return lookup<Fn>(GetModuleHandleA(module), name);
 }
 
+// The Win32 error of the call that just failed, or fallback when it set
+// none: a failure is never recorded as error 0.
+inline DWORD lastErrorOr(DWORD fallback) {
+    DWORD e = GetLastError();
+    return e ? e : fallback;
+}
+
 // The common controls library, loaded from the system folder once and kept
 // for the run (the classes of its controls live in it); null when missing.
 HMODULE commonControls(void);

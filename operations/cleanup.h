@@ -32,13 +32,14 @@ int isUsableTargetDir(const char* targetDir, const char* windowsDir);
 // which nothing fills, so nothing is deleted; 2500 and above, when the id is
 // not empty, deletes every "OEM*.INF" file of the Windows INF folder whose
 // bytes contain the id, literally and case-sensitively, as 8-bit text or as
-// UTF-16LE text.
+// UTF-16LE text. Each deletion is recorded in ctx->outcome.
 void removeOemInfFiles(InstallContext* ctx);
 
 // Below 2500: deleteEnumKey with hardwareId. 2500 and above: upper-cases
 // hardwareId in place and removes every device entry, present or not, one of
 // whose hardware ids equals it regardless of letter case. Runs after
-// removeOemInfFiles, which fills hardwareId.
+// removeOemInfFiles, which fills hardwareId. Each entry removed, or not, is
+// recorded in ctx->outcome.
 void removeDevices(InstallContext* ctx);
 
 // Windows 95, 98 and Me (osCode 1490 and below) with a non-empty id: deletes
@@ -47,7 +48,8 @@ void deleteEnumKey(InstallContext* ctx, const char* hardwareId);
 
 // Deletes every file of directory that matches the wildcard pattern, after
 // setting its attributes to normal. An empty pattern deletes nothing;
-// subdirectories stay; "." and ".." are passed over.
-void deleteMatchingFiles(const char* directory, const char* pattern);
+// subdirectories stay; "." and ".." are passed over. With an outcome, each
+// deletion is recorded (a subdirectory as one that failed).
+void deleteMatchingFiles(const char* directory, const char* pattern, Outcome* outcome = 0);
 
 #endif

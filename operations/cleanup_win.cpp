@@ -93,7 +93,7 @@ int listNamesId(char* buffer, DWORD size, const char* upperId) {
     return 0;
 }
 
-void removeDevicesNt(const char* upperId) {
+void removeDevicesNt(const char* upperId, Outcome* outcome) {
     SetupApi api;
     if (!loadSetupApi(&api)) return;
     // All classes and no "present" flag: entries of devices that are not
@@ -110,7 +110,8 @@ void removeDevicesNt(const char* upperId) {
             HardwareIdRead read = readHardwareIds(api, list, &device, &buffer, &size);
             if (read == ReadAbort) break;
             if (read == ReadOk && buffer && size > 0 && listNamesId(buffer, size, upperId))
-                api.callClassInstaller(DIF_REMOVE, list, &device);
+                outcomeRecord(outcome, ActionRemoveDevice, upperId,
+                              api.callClassInstaller(DIF_REMOVE, list, &device) ? 0 : lastErrorOr(ERROR_GEN_FAILURE));
             if (buffer) LocalFree(buffer);
         }
         api.destroyDeviceInfoList(list);
@@ -154,7 +155,7 @@ int fileContains(const char* path, StreamSearch* forms, int formCount) {
     return found;
 }
 
-void removeOemInfFilesNt(const char* windowsDir, const char* hardwareId) {
+void removeOemInfFilesNt(const char* windowsDir, const char* hardwareId, Outcome* outcome) {
     // The id as 8-bit text, and as the UTF-16LE text of a Unicode INF file.
     StreamSearch forms[2];
     int formCount = 0;
@@ -186,7 +187,8 @@ void removeOemInfFilesNt(const char* windowsDir, const char* hardwareId) {
         for (int i = 0; i < formCount; ++i) {
             fresh[i] = forms[i];
         }
-        if (fileContains(path, fresh, formCount)) DeleteFileA(path);
+        if (fileContains(path, fresh, formCount))
+            outcomeRecord(outcome, ActionDeleteOemInf, path, DeleteFileA(path) ? 0 : lastErrorOr(ERROR_GEN_FAILURE));
     } while (FindNextFileA(listing, &found));
     FindClose(listing);
 }
@@ -206,12 +208,12 @@ void removeOemInfFiles(InstallContext* ctx) {
         // all it would take.
         char infDir[1024];
         if (!windowsDir[0] || !pathJoin(infDir, windowsDir, "INF")) return;
-        deleteMatchingFiles(infDir, ctx->legacyInfPattern1);
-        deleteMatchingFiles(infDir, ctx->legacyInfPattern2);
+        deleteMatchingFiles(infDir, ctx->legacyInfPattern1, &ctx->outcome);
+        deleteMatchingFiles(infDir, ctx->legacyInfPattern2, &ctx->outcome);
         return;
     }
     if (ctx->hardwareId[0] == '\0' || !windowsDir[0]) return;
-    removeOemInfFilesNt(windowsDir, ctx->hardwareId);
+    removeOemInfFilesNt(windowsDir, ctx->hardwareId, &ctx->outcome);
 }
 
 void removeDevices(InstallContext* ctx) {
@@ -222,17 +224,22 @@ void removeDevices(InstallContext* ctx) {
     CharUpperA(ctx->hardwareId);
     // An empty id names no device; the walk would never find it.
     if (ctx->hardwareId[0] == '\0') return;
-    removeDevicesNt(ctx->hardwareId);
+    removeDevicesNt(ctx->hardwareId, &ctx->outcome);
 }
 
 void deleteEnumKey(InstallContext* ctx, const char* hardwareId) {
     if (ctx->osCode > OsWinMe || hardwareId[0] == '\0') return;
     char keyName[300];
     if (!textFormat(keyName, sizeof keyName, "Enum\\%s", hardwareId)) return;
-    deleteKeyTree(HKEY_LOCAL_MACHINE, keyName, 0);
+    // A key that is not there is no entry left behind.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    RegCloseKey(key);
+    outcomeRecord(&ctx->outcome, ActionRemoveDevice, hardwareId,
+                  deleteKeyTree(HKEY_LOCAL_MACHINE, keyName, 0) ? 0 : ERROR_ACCESS_DENIED);
 }
 
-void deleteMatchingFiles(const char* directory, const char* pattern) {
+void deleteMatchingFiles(const char* directory, const char* pattern, Outcome* outcome) {
     if (pattern[0] == '\0') return;
     char search[1024];
     if (!pathJoin(search, directory, pattern)) return;
@@ -246,7 +253,8 @@ void deleteMatchingFiles(const char* directory, const char* pattern) {
         char path[1024];
         if (!pathJoin(path, directory, found.cFileName)) continue;
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path);
+        BOOL deleted = DeleteFileA(path);
+        if (outcome) outcomeRecord(outcome, ActionDeleteFile, path, deleted ? 0 : lastErrorOr(ERROR_GEN_FAILURE));
     } while (FindNextFileA(listing, &found));
     FindClose(listing);
 }

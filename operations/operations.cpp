@@ -6,7 +6,7 @@
 #include "core/system.h"
 #include "core/text.h"
 #include "operations/cleanup.h"
-#include "operations/cleanup.h"
+#include "operations/fileset.h"
 #include "operations/settings.h"
 #include "package/package.h"
 #include "ui/progress.h"
@@ -47,6 +47,7 @@ HANDLE startWorker(HWND page, InstallContext* ctx, AddressPromptFn prompt) {
 int runOperation(InstallContext* ctx) {
     HWND page = (HWND)ctx->progressWindow;  // taken once; later steps use this value
     setButtonAvailable(page, FALSE);
+    outcomeReset(&ctx->outcome);
     switch (ctx->mode) {
     case ModeInstall: installDriver(ctx); break;
     case ModeRemove: removeDriver(ctx); break;
@@ -90,7 +91,8 @@ void installDriver(InstallContext* ctx) {
         }
     }
     reportProgress(ctx, 20);
-    copyAndConfigure(ctx);
+    // A failed install has been undone: its last steps are not shown.
+    if (!copyAndConfigure(ctx)) return;
     reportProgress(ctx, 40);
     reportProgress(ctx, 60);
     reportProgress(ctx, 100);
@@ -98,7 +100,7 @@ void installDriver(InstallContext* ctx) {
 
 void upgradeDriver(InstallContext* ctx) {
     reportProgress(ctx, 20);
-    copyDataSourceFiles(ctx);
+    if (!copyDataSourceFiles(ctx, 0)) return;
     reportProgress(ctx, 60);
     reportProgress(ctx, 100);
 }
@@ -115,72 +117,105 @@ void removeDriver(InstallContext* ctx) {
 }
 
 int copyAndConfigure(InstallContext* ctx) {
-    if (ctx->useNetwork == 0) {
-        copyDataSourceFiles(ctx);
-    } else if (ctx->useNetwork == 1) {
-        copyDataSourceFiles(ctx);
-        writeScannerSettings(ctx);
-    }
+    if (ctx->useNetwork == 0) return copyDataSourceFiles(ctx, 0);
+    if (ctx->useNetwork == 1) return copyDataSourceFiles(ctx, 1);
     return 1;
 }
 
-void copyDataSourceFiles(InstallContext* ctx) {
+namespace {
+
+// A folder this run makes, and takes away again when the run fails.
+struct MadeFolder {
+    const char* path;
+    int made;
+};
+
+int makeFolder(Outcome* outcome, MadeFolder* f) {
+    f->made = 0;
+    if (GetFileAttributesA(f->path) != INVALID_FILE_ATTRIBUTES) return 1;
+    if (!CreateDirectoryA(f->path, NULL))
+        return outcomeRecord(outcome, ActionCreateFolder, f->path, lastErrorOr(ERROR_CANNOT_MAKE));
+    f->made = 1;
+    return outcomeRecord(outcome, ActionCreateFolder, f->path, 0);
+}
+
+void unmakeFolder(Outcome* outcome, const MadeFolder* f) {
+    if (f->made && !RemoveDirectoryA(f->path)) outcomeRecord(outcome, ActionUndo, f->path, lastErrorOr(ERROR_GEN_FAILURE));
+}
+
+unsigned entryCount(const DataSourceList* list) {
+    unsigned offset = 0, n = 0;
+    while (nextSectionEntry(list, &offset) != NULL) ++n;
+    return n;
+}
+
+}  // namespace
+
+int copyDataSourceFiles(InstallContext* ctx, int withSettings) {
+    Outcome* outcome = &ctx->outcome;
     char windowsDir[1024];
-    if (!windowsFolder(windowsDir)) return;
     // A missing or unsafe DestinationDirs entry leaves targetDir empty: then
-    // there is no folder of the model to create or fill.
-    if (!isUsableTargetDir(ctx->targetDir, windowsDir)) return;
+    // there is no folder of the model to create or fill, and nothing to
+    // install. The package's INF is what is wrong.
+    if (!windowsFolder(windowsDir) || !isUsableTargetDir(ctx->targetDir, windowsDir))
+        return outcomeRecord(outcome, ActionCreateFolder, ctx->infPath, ERROR_BAD_PATHNAME);
 
     char twainDir[1024];
-    if (pathJoin(twainDir, windowsDir, "TWAIN_32")) CreateDirectoryA(twainDir, NULL);
-    CreateDirectoryA(ctx->targetDir, NULL);
+    if (!pathJoin(twainDir, windowsDir, "TWAIN_32"))
+        return outcomeRecord(outcome, ActionCreateFolder, windowsDir, ERROR_FILENAME_EXCED_RANGE);
+    MadeFolder twain = {twainDir, 0};
+    MadeFolder model = {ctx->targetDir, 0};
+    if (!makeFolder(outcome, &twain)) return 0;
+    if (!makeFolder(outcome, &model)) {
+        unmakeFolder(outcome, &twain);
+        return 0;
+    }
 
     DataSourceList list;
     listDataSourceFiles(ctx->infPath, ctx->modelNumber, &list);
-    if (list.length == 0) return;
-
     char tempDir[1024];
     readTempDirectory(tempDir, sizeof tempDir);
+    FileSet set;
+    int ok = fileSetOpen(&set, ctx->targetDir, entryCount(&list), outcome) ||
+             outcomeRecord(outcome, ActionCopyFile, ctx->infPath, ERROR_NOT_ENOUGH_MEMORY);
+    // A model without a single data-source file has no driver to install.
+    if (ok && list.length == 0) ok = outcomeRecord(outcome, ActionCopyFile, ctx->infPath, ERROR_FILE_NOT_FOUND);
 
     unsigned offset = 0;
     const char* entry;
-    while ((entry = nextSectionEntry(&list, &offset)) != NULL) {
+    while (ok && (entry = nextSectionEntry(&list, &offset)) != NULL) {
         // An entry with a folder part or a drive would copy from or to a
-        // place outside the two folders.
-        if (!isBareFileName(entry)) continue;
-        deriveSettingsPath(ctx, entry, tempDir);
+        // place outside the two folders: the package is not installable.
         char source[1024];
         char target[1024];
-        if (!pathJoin(source, ctx->sourceDir, entry) || !pathJoin(target, ctx->targetDir, entry)) continue;
-        replaceFile(source, target, ctx->targetDir);
+        if (!isBareFileName(entry)) ok = outcomeRecord(outcome, ActionCopyFile, entry, ERROR_INVALID_NAME);
+        else if (!pathJoin(source, ctx->sourceDir, entry) || !pathJoin(target, ctx->targetDir, entry))
+            ok = outcomeRecord(outcome, ActionCopyFile, entry, ERROR_FILENAME_EXCED_RANGE);
+        else ok = fileSetStage(&set, source, target);
+        if (ok) deriveSettingsPath(ctx, entry, tempDir);
     }
-}
-
-int replaceFile(const char* source, const char* target, const char* folder) {
-    char temporary[MAX_PATH];
-    // A folder too deep for a temporary name: the plain copy, as before.
-    if (!GetTempFileNameA(folder, "tws", 0, temporary)) return CopyFileA(source, target, FALSE) ? 1 : 0;
-    if (!CopyFileA(source, temporary, FALSE)) {
-        DeleteFileA(temporary);
-        return 0;
+    if (ok) ok = fileSetPlace(&set);
+    if (ok && withSettings && !writeScannerSettings(ctx)) {
+        fileSetUndo(&set);
+        ok = 0;
     }
-    // Windows 95 has no MoveFileEx: the old file goes first. One that cannot
-    // go (read-only, in use) is kept, and the new copy is dropped.
-    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(target)) {
-        DeleteFileA(temporary);
-        return 0;
+    if (ok) {
+        fileSetFinish(&set);
+        return 1;
     }
-    if (MoveFileA(temporary, target)) return 1;
-    // The name could not be taken over: the bytes can still be.
-    int copied = CopyFileA(temporary, target, FALSE) ? 1 : 0;
-    DeleteFileA(temporary);
-    return copied;
+    fileSetClose(&set);
+    unmakeFolder(outcome, &model);
+    unmakeFolder(outcome, &twain);
+    return 0;
 }
 
 void removeTargetDir(InstallContext* ctx) {
     char windowsDir[1024];
     if (!windowsFolder(windowsDir)) return;
     if (!isUsableTargetDir(ctx->targetDir, windowsDir)) return;
-    deleteMatchingFiles(ctx->targetDir, "*.*");
-    RemoveDirectoryA(ctx->targetDir);
+    deleteMatchingFiles(ctx->targetDir, "*.*", &ctx->outcome);
+    // A folder that is already gone is what removal wants.
+    if (!RemoveDirectoryA(ctx->targetDir) && GetFileAttributesA(ctx->targetDir) != INVALID_FILE_ATTRIBUTES)
+        outcomeRecord(&ctx->outcome, ActionRemoveFolder, ctx->targetDir, lastErrorOr(ERROR_DIR_NOT_EMPTY));
+    else outcomeRecord(&ctx->outcome, ActionRemoveFolder, ctx->targetDir, 0);
 }

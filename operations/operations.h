@@ -34,32 +34,33 @@ void setProgressPause(unsigned long milliseconds);
 // already there (the presence query sets targetDir); prompts for the address
 // when a network install has none, with the product id of hardwareId, which
 // it reads again from the INF with the NTx86 fallback (a cancelled prompt
-// ends the page and the sequence); reports 20, copies,
-// writes the settings file for a network install, reports 40, 60, 100.
+// ends the page and the sequence); reports 20, copies, writes the settings
+// file for a network install, reports 40, 60, 100. A failed copy or settings
+// file ends the sequence after 20 with everything undone (ctx->outcome says
+// what failed).
 void installDriver(InstallContext* ctx);
-// Upgrade: 20, copy over the old files, 60, 100. No prompt, no settings.
+// Upgrade: 20, every file replaced or none, 60, 100. No prompt, no settings.
 void upgradeDriver(InstallContext* ctx);
 // Remove: 100, 80, data-source folder, 60, OEM INF files, 20, devices, 0.
+// Removes what it can; what stays is recorded in ctx->outcome.
 void removeDriver(InstallContext* ctx);
 
 // The install's copy step: the copy, and for a network install the settings
-// file after it. Returns 1.
+// file with it. Returns 1 when all of it was done; 0 with nothing changed.
 int copyAndConfigure(InstallContext* ctx);
-// Creates "TWAIN_32" under the Windows folder and targetDir, then copies each
-// data-source file of the model from sourceDir, replacing what is there;
-// sets settingsPath from the data-source file's name.
-// With no usable targetDir nothing is created and nothing copied.
-void copyDataSourceFiles(InstallContext* ctx);
+// Creates "TWAIN_32" under the Windows folder and targetDir where they are
+// missing, then puts each data-source file of the model from sourceDir in
+// place, all of them or none; with withSettings, the settings file too, after
+// the files. Sets settingsPath from the data-source file's name. Returns 1
+// when everything was done; 0 when anything failed (no usable targetDir, no
+// data-source file, an unsafe name, a missing source, a copy or settings
+// write that failed): then what this call made is taken away again, every
+// replaced file has its old content back and the settings file is as before.
+// Each step is recorded in ctx->outcome.
+int copyDataSourceFiles(InstallContext* ctx, int withSettings);
 
-// Copies source to target so that target is, at every moment, either its old
-// self whole or the new file whole: the copy goes to a temporary file in
-// folder first and takes target's place only once complete. A copy that fails
-// (a full disk, an unreadable source) leaves no partial file behind, and a
-// target that cannot be replaced (read-only, held open) stays as it was.
-// Returns whether target now holds the new file.
-int replaceFile(const char* source, const char* target, const char* folder);
 // Deletes every file in targetDir, then the folder when it is empty. Never
-// touches the Windows folder itself.
+// touches the Windows folder itself. What cannot be deleted is recorded.
 void removeTargetDir(InstallContext* ctx);
 
 #endif

@@ -27,6 +27,9 @@ void buildScannerSettings(const char* addressText, uint32_t hostOrder,
 // Writes ip0, AutoIP, UseUSB, UseAuto, IPNum, IPSel and ManuIP, in this order,
 // into section modelName of the file at settingsPath. Every other section and
 // key of the file stays as it was. An empty settingsPath writes nothing.
-void writeScannerSettings(InstallContext* ctx);
+// Returns 1 when every key was written; when one could not be, the file is
+// put back as it was (removed when this call made it), and 0. Recorded in
+// ctx->outcome.
+int writeScannerSettings(InstallContext* ctx);
 
 #endif

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "core/system.h"
+#include "core/text.h"
 #include "operations/operations.h"
 #include "ui/address.h"
 #include "ui/header.h"
@@ -21,6 +22,41 @@ struct ProgressState {
     bool endRequested;
 };
 ProgressState g_progress;
+
+// The closing text: the completion text of the mode only when everything was
+// done; otherwise what failed, what state the computer is in, the first item
+// that failed and how many more did.
+void showClosingText(HWND dlg, const InstallContext* ctx) {
+    const Outcome& o = ctx->outcome;
+    if (o.failures == 0) {
+        UINT text = 0;
+        if (ctx->mode == ModeInstall) text = IDS_INSTALLED;
+        else if (ctx->mode == ModeUpgrade) text = IDS_UPGRADED;
+        else if (ctx->mode == ModeRemove) text = IDS_REMOVED;
+        if (text) setItemText(dlg, IDC_MAIN_TEXT, localisedModule(), text);
+        return;
+    }
+    UINT head = ctx->mode == ModeRemove ? IDS_REMOVE_INCOMPLETE
+                : o.undoFailures        ? IDS_UNDO_INCOMPLETE
+                : ctx->mode == ModeUpgrade ? IDS_UPGRADE_FAILED
+                                           : IDS_INSTALL_FAILED;
+    char error[16];
+    char more[16];
+    textFormat(error, sizeof error, "%lu", (unsigned long)o.firstError);
+    textFormat(more, sizeof more, "%lu", (unsigned long)(o.failures - 1));
+    TextLine lines[] = {{head, NULL, NULL}, {IDS_FAILED_ITEM, outcomeFirstName(&o), error}, {IDS_MORE_FAILED, more, NULL}};
+    // The text takes the room of the bar and the step text, hidden now, down
+    // to the button: a failure needs more lines than the completion text.
+    HWND text = GetDlgItem(dlg, IDC_MAIN_TEXT);
+    HWND button = GetDlgItem(dlg, IDCANCEL);
+    RECT t, b;
+    if (text && button && GetWindowRect(text, &t) && GetWindowRect(button, &b) && b.top > t.bottom) {
+        MapWindowPoints(NULL, dlg, (POINT*)&t, 2);
+        MapWindowPoints(NULL, dlg, (POINT*)&b, 2);
+        SetWindowPos(text, NULL, 0, 0, t.right - t.left, b.top - 4 - t.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    setItemTextLines(dlg, IDC_MAIN_TEXT, localisedModule(), lines, o.failures > 1 ? 3 : 2);
+}
 
 INT_PTR CALLBACK progressPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     INT_PTR result;
@@ -50,12 +86,7 @@ INT_PTR CALLBACK progressPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
             EndDialog(dlg, 0);
             return TRUE;
         }
-        InstallContext* ctx = (InstallContext*)GetWindowLongPtrA(dlg, DWLP_USER);
-        UINT text = 0;
-        if (ctx->mode == ModeInstall) text = IDS_INSTALLED;
-        else if (ctx->mode == ModeUpgrade) text = IDS_UPGRADED;
-        else if (ctx->mode == ModeRemove) text = IDS_REMOVED;
-        if (text) setItemText(dlg, IDC_MAIN_TEXT, localisedModule(), text);
+        showClosingText(dlg, (InstallContext*)GetWindowLongPtrA(dlg, DWLP_USER));
         hideAndDisable(dlg, IDC_STATUS_TEXT);
         hideAndDisable(dlg, IDC_PROGRESS_BAR);
         SetFocus(GetDlgItem(dlg, IDCANCEL));

@@ -59,6 +59,15 @@
 #define IDS_LANGUAGE_ENGLISH 67
 #define IDS_LANGUAGE_ARABIC 71
 #define IDS_LANGUAGE_LAST 72
+// The closing texts of a sequence that failed, and the usage of the command line.
+#define IDS_INSTALL_FAILED 73    // "Setup could not install the driver..."
+#define IDS_UPGRADE_FAILED 74
+#define IDS_REMOVE_INCOMPLETE 75
+#define IDS_UNDO_INCOMPLETE 76   // an install or upgrade whose undo did not finish
+#define IDS_FAILED_ITEM 77       // "Failed: %1 (error %2)": the first item, its Win32 error
+#define IDS_MORE_FAILED 78       // "Other items that failed: %1"
+#define IDS_USAGE_TITLE 79
+#define IDS_USAGE 80
 
 // ---- pictures and embedded libraries ----------------------------------------
 #define IDI_APP 101              // the program's icon

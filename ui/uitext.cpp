@@ -73,7 +73,51 @@ void appendString(UiText* t, int* length, const UiText* part) {
     t->narrow[*length] = '\0';
 }
 
+// Appends a string with its "%1" and "%2" filled: the ANSI arguments are
+// shown in the system's code page, as file names are.
+void appendFilled(UiText* t, int* length, const UiText* part, const char* const args[2]) {
+    UiText piece;
+    for (int i = 0;; ++i) {
+        int wide = g_useWide;
+        WCHAR wc = wide ? part->wide[i] : 0;
+        char c = wide ? 0 : part->narrow[i];
+        if (wide ? wc == 0 : c == '\0') break;
+        WCHAR next = wide ? part->wide[i + 1] : (WCHAR)(unsigned char)part->narrow[i + 1];
+        if ((wide ? wc : (WCHAR)(unsigned char)c) == '%' && (next == '1' || next == '2')) {
+            const char* arg = args[next - '1'] ? args[next - '1'] : "";
+            if (wide) {
+                if (MultiByteToWideChar(CP_ACP, 0, arg, -1, piece.wide, kTextRoom) <= 0) piece.wide[0] = 0;
+            } else {
+                textCopy(piece.narrow, arg);
+            }
+            appendString(t, length, &piece);
+            ++i;
+            continue;
+        }
+        piece.wide[0] = wc;
+        piece.wide[1] = 0;
+        piece.narrow[0] = c;
+        piece.narrow[1] = '\0';
+        appendString(t, length, &piece);
+    }
+}
+
 }  // namespace
+
+void setItemTextLines(HWND dlg, int id, HMODULE module, const TextLine* lines, int count) {
+    UiText text;
+    int length = 0;
+    appendAscii(&text, &length, "");
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) appendAscii(&text, &length, i == 1 ? "\n\n" : "\n");
+        UiText part;
+        loadUiText(module, lines[i].string, &part, kStringRoom);
+        const char* args[2] = {lines[i].arg1, lines[i].arg2};
+        appendFilled(&text, &length, &part, args);
+    }
+    HWND item = GetDlgItem(dlg, id);
+    if (item) sendUiText(item, WM_SETTEXT, &text);
+}
 
 void useWideTexts(int wide) {
     g_useWide = 0;

@@ -25,6 +25,17 @@ void setItemText(HWND dlg, int id, HMODULE module, UINT stringId);
 // as "%s (%d%%)..." for "Process step (40%)...". The format is ASCII. At most
 // 511 characters of the string and 639 of the whole are shown.
 void setItemTextFormatted(HWND dlg, int id, HMODULE module, UINT stringId, const char* format, int number);
+// One line of a text put together from the tables: a string whose "%1" and
+// "%2" are filled with ANSI texts (a file name, a number).
+struct TextLine {
+    UINT string;
+    const char* arg1;
+    const char* arg2;
+};
+// Sets control `id` to the lines one after another, a line feed between two
+// and a blank line after the first. At most 639 characters are shown.
+void setItemTextLines(HWND dlg, int id, HMODULE module, const TextLine* lines, int count);
+
 // One text of a page: the control and the string it shows.
 struct ItemText {
     int control;

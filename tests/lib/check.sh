@@ -10,3 +10,6 @@ expect() {  # expect NAME GOT WANT
 has() {  # has NAME TEXT LINE: TEXT holds LINE as a whole line
   if grep -qxF -- "$3" <<<"$2"; then ok; else bad "$1: no line '$3'"; fi
 }
+starts() {  # starts NAME TEXT PREFIX: a line of TEXT begins with PREFIX
+  if P=$3 awk 'index($0, ENVIRON["P"]) == 1 { f = 1 } END { exit !f }' <<<"$2"; then ok; else bad "$1: no line beginning '$3'"; fi
+}

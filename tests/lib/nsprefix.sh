@@ -41,7 +41,10 @@ server_in_namespace() {
   # asked); the server must be there.
   for p in $server $(ours); do
     ns=$(ip netns identify "$p" 2>/dev/null)
-    [ "$ns" != "$NETNS_REQ" ] && [ "$p" != "$server" ] && [ ! -e "/proc/$p" ] && continue
+    if [ "$ns" != "$NETNS_REQ" ] && [ "$p" != "$server" ]; then
+      # Ended meanwhile: gone, or a zombie whose namespace can no longer be read.
+      readlink "/proc/$p/ns/net" >/dev/null 2>&1 && [ "$(cut -d' ' -f3 "/proc/$p/stat" 2>/dev/null)" != Z ] || continue
+    fi
     if [ "$ns" != "$NETNS_REQ" ]; then
       echo "${lead}FAIL: process $p ($(cat "/proc/$p/comm" 2>/dev/null)) of the prefix is in namespace '${ns:-default}', not $NETNS_REQ"
       stop_ours

@@ -45,6 +45,23 @@ tw_finish() {
   echo "waittext 1012 ${2:-30000} $1"
 }
 
+# tw_finish_any [TIMEOUT]: the same for a closing text not known in advance
+# (a failure names its first item): wait for the bar to go, then read the text.
+tw_finish_any() {
+  printf '%s\n' "gone" "wait 1011 10000" "waitstate 1011 visible=0 ${1:-30000}" "textx 1012"
+}
+
+# failure_text LANGUAGE HEAD NAME ERROR [MORE]: the closing text of a failed
+# run as the page shows it (line feeds as \n): string HEAD, the first item
+# that failed with its error, and how many more failed when MORE is given.
+failure_text() {
+  local item more
+  item=$(str "$1" 77) item=${item//%1/$3} item=${item//%2/$4}
+  printf '%s\\n\\n%s' "$(str "$1" "$2")" "$item"
+  [ -n "${5:-}" ] && { more=$(str "$1" 78); printf '\\n%s' "${more//%1/$5}"; }
+  echo
+}
+
 # tw_end: Finish on the progress page, then the program's end.
 tw_end() {
   echo "press 2"

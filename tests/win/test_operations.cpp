@@ -10,6 +10,7 @@
 
 #include "core/context.h"
 #include "operations/cleanup.h"
+#include "operations/fileset.h"
 #include "operations/operations.h"
 #include "operations/settings.h"
 #include "test_operations_util.h"
@@ -183,7 +184,7 @@ TEST(Cleanup, DeleteMatchingFilesClearsAttributesAndKeepsFolders) {
     RemoveDirectoryA(dir.c_str());
 }
 
-// ---- replacing one file (temporary folder only) ----------------------------
+// ---- the set of files (temporary folder only) ------------------------------
 
 // How many files of the folder the listing shows (no "." or "..").
 static int fileCount(const std::string& dir) {
@@ -198,39 +199,57 @@ static int fileCount(const std::string& dir) {
     return n;
 }
 
-TEST(Copy, ReplaceFileSwapsWholeFilesAndLeavesNoPartOnFailure) {
-    std::string dir = tempDir() + uniqueName("rep");
-    std::string src = dir + "\\src.ds", dst = dir + "\\dst.ds";
+TEST(FileSet, PlacesEveryFileOrNoneAndLeavesNoTemporaryFile) {
+    std::string dir = tempDir() + uniqueName("set");
     CreateDirectoryA(dir.c_str(), NULL);
-    writeFile(src, "new bytes");
+    std::string a = dir + "\\a.ds", b = dir + "\\b.dll", newA = dir + "\\new-a", newB = dir + "\\new-b";
+    writeFile(newA, "new a");
+    writeFile(newB, "new b");
+    SetFileAttributesA(newB.c_str(), FILE_ATTRIBUTE_READONLY);
+    auto place = [&](const std::string& sourceB, Outcome* o) {
+        FileSet set;
+        fileSetOpen(&set, dir.c_str(), 2, o);
+        int ok = fileSetStage(&set, newA.c_str(), a.c_str()) && fileSetStage(&set, sourceB.c_str(), b.c_str()) &&
+                 fileSetPlace(&set);
+        if (ok) fileSetFinish(&set);
+        else fileSetClose(&set);
+        return ok;
+    };
+    Outcome o = {};
+    EXPECT_EQ(place(newB, &o), 1) << "no targets yet";
+    EXPECT_EQ(readFile(a), "new a");
+    EXPECT_EQ(readFile(b), "new b");
+    EXPECT_EQ(GetFileAttributesA(b.c_str()) & FILE_ATTRIBUTE_READONLY, (DWORD)FILE_ATTRIBUTE_READONLY)
+        << "attributes travel with the copy";
+    EXPECT_EQ(o.done, 2u);
 
-    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 1) << "no target yet";
-    EXPECT_EQ(readFile(dst), "new bytes");
-    writeFile(dst, "old");
-    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 1);
-    EXPECT_EQ(readFile(dst), "new bytes");
-    EXPECT_EQ(fileCount(dir), 2) << "no temporary file left behind";
+    // A read-only old file is replaced; a missing source keeps every old file.
+    writeFile(newA, "newer a");
+    EXPECT_EQ(place(newB, &o), 1);
+    EXPECT_EQ(readFile(a), "newer a");
+    SetFileAttributesA(a.c_str(), FILE_ATTRIBUTE_NORMAL);
+    writeFile(a, "old a");
+    o = Outcome();
+    EXPECT_EQ(place(dir + "\\missing", &o), 0);
+    EXPECT_EQ(readFile(a), "old a");
+    EXPECT_EQ(o.failures, 1u);
+    EXPECT_EQ(o.firstError, (uint32_t)ERROR_FILE_NOT_FOUND);
+    EXPECT_STREQ(outcomeFirstName(&o), "missing");
 
-    // A source that cannot be read: the old target stays whole.
-    writeFile(dst, "old");
-    EXPECT_EQ(replaceFile((dir + "\\missing.ds").c_str(), dst.c_str(), dir.c_str()), 0);
-    EXPECT_EQ(readFile(dst), "old");
-    EXPECT_EQ(fileCount(dir), 2);
-
-    // A target that cannot be replaced: kept, and the new copy dropped.
-    SetFileAttributesA(dst.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 0);
-    EXPECT_EQ(readFile(dst), "old");
-    EXPECT_EQ(fileCount(dir), 2);
-    SetFileAttributesA(dst.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE held = CreateFileA(dst.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    EXPECT_EQ(replaceFile(src.c_str(), dst.c_str(), dir.c_str()), 0);
+    // b held open cannot be moved aside: a, already replaced, gets its old bytes back.
+    HANDLE held = CreateFileA(b.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    o = Outcome();
+    EXPECT_EQ(place(newB, &o), 0);
     CloseHandle(held);
-    EXPECT_EQ(readFile(dst), "old");
-    EXPECT_EQ(fileCount(dir), 2);
+    EXPECT_EQ(readFile(a), "old a");
+    EXPECT_EQ(readFile(b), "new b");
+    EXPECT_EQ(o.undoFailures, 0u);
+    EXPECT_EQ(fileCount(dir), 4) << "no temporary file left behind";
 
-    DeleteFileA(src.c_str());
-    DeleteFileA(dst.c_str());
+    for (const std::string& f : {a, b, newA, newB}) {
+        SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(f.c_str());
+    }
     RemoveDirectoryA(dir.c_str());
 }
 
@@ -238,13 +257,14 @@ TEST(Copy, ReplaceFileSwapsWholeFilesAndLeavesNoPartOnFailure) {
 
 TEST_F(V_Operations, NetworkInstallCopiesAndWritesOneSection) {
     std::string base = uniqueName("N");
-    TestModel m = model(16, base, {"MISSING.DLL", "B.DLL"});
-    TestPackage p = makePackage({m}, {"MISSING.DLL"});
+    TestModel m = model(16, base, {"B.DLL"});
+    TestPackage p = makePackage({m});
     fillContext(&ctx, p, m, ModeInstall, 1, "192.168.1.10");
 
     PageLog log = runWithPage(&ctx);
 
     EXPECT_TRUE(log.workerEnded);
+    EXPECT_EQ(ctx.outcome.failures, 0u);
     EXPECT_EQ(log.positions, kInstallSteps);
     ASSERT_EQ(log.texts.size(), 4u);
     EXPECT_EQ(log.texts[0], processStepText(20));
@@ -259,8 +279,7 @@ TEST_F(V_Operations, NetworkInstallCopiesAndWritesOneSection) {
     std::string target = targetOf(m);
     EXPECT_STREQ(ctx.targetDir, target.c_str());
     EXPECT_EQ(readFile(target + "\\" + base + ".DS"), "new " + base + ".DS");
-    EXPECT_EQ(readFile(target + "\\B.DLL"), "new B.DLL") << "a missing source does not stop the copy";
-    EXPECT_FALSE(exists(target + "\\MISSING.DLL"));
+    EXPECT_EQ(readFile(target + "\\B.DLL"), "new B.DLL");
 
     EXPECT_STREQ(ctx.settingsPath, settingsOf(base).c_str());
     std::vector<std::string> expected = {"[" + m.name + "]", "ip0=192.168.1.10", "AutoIP=-1062731510",
@@ -419,6 +438,8 @@ TEST_F(V_Operations, RemovalDeletesReadOnlyFilesAndKeepsAFolderInside) {
     EXPECT_FALSE(exists(target + "\\" + base + ".DS"));
     EXPECT_TRUE(exists(target + "\\keep\\inside.txt"));
     EXPECT_TRUE(isFolder(target)) << "a folder inside keeps the data-source folder";
+    EXPECT_EQ(ctx.outcome.failures, 2u) << "the folder inside, then the data-source folder, stay";
+    EXPECT_STREQ(outcomeFirstName(&ctx.outcome), "keep");
 
     // Without the folder inside, the data-source folder goes too.
     DeleteFileA((target + "\\keep\\inside.txt").c_str());
@@ -439,7 +460,8 @@ TEST_F(V_Operations, NoUsableTargetFolderTouchesNothingOfTheWindowsFolder) {
 
     PageLog log = runWithPage(&ctx);
 
-    EXPECT_EQ(log.positions, kInstallSteps) << "the sequence still runs to its end";
+    EXPECT_EQ(log.positions, std::vector<int>{20}) << "nothing to install: the install fails";
+    EXPECT_EQ(ctx.outcome.failures, 1u);
     EXPECT_STREQ(ctx.targetDir, "");
     EXPECT_FALSE(exists(windowsDir() + "\\B.DLL"));
     EXPECT_FALSE(exists(windowsDir() + "\\" + base + ".DS"));
@@ -450,31 +472,79 @@ TEST_F(V_Operations, NoUsableTargetFolderTouchesNothingOfTheWindowsFolder) {
     writeFile(marker, "marker");
     for (const char* form : {"", "\\"}) {
         textCopy(ctx.targetDir, (windowsDir() + form).c_str());
-        copyDataSourceFiles(&ctx);
+        EXPECT_EQ(copyDataSourceFiles(&ctx, 0), 0);
         removeTargetDir(&ctx);
         EXPECT_EQ(readFile(marker), "marker");
         EXPECT_FALSE(exists(windowsDir() + "\\B.DLL"));
     }
     DeleteFileA(marker.c_str());
 
-    // An entry with a folder part is passed over; the others are copied.
-    TestModel n = model(18, base + "X", {"..\\ESCAPE.DLL", "B.DLL"});
+    // An entry with a folder part makes the package uninstallable: nothing is copied.
+    TestModel n = model(18, base + "X", {"B.DLL", "..\\ESCAPE.DLL"});
     TestPackage q = makePackage({n});
     fillContext(&ctx, q, n, ModeInstall, 0, "");
     runWithPage(&ctx);
     EXPECT_FALSE(exists(windowsDir() + "\\TWAIN_32\\ESCAPE.DLL"));
-    EXPECT_FALSE(exists(targetOf(n) + "\\..\\ESCAPE.DLL"));
-    EXPECT_EQ(readFile(targetOf(n) + "\\B.DLL"), "new B.DLL");
+    EXPECT_FALSE(exists(targetOf(n))) << "the model's folder made for the install is gone again";
+    EXPECT_EQ(ctx.outcome.firstError, (uint32_t)ERROR_INVALID_NAME);
 }
 
-TEST_F(V_Operations, EmptyFileListStillCreatesTheFolders) {
+TEST_F(V_Operations, FailedInstallLeavesNothingOfTheModel) {
+    // No data-source file, a file missing from the package, a settings file
+    // that cannot be written: each fails the install, and undoes it.
     std::string base = uniqueName("F");
-    TestModel m = model(16, base);
-    m.entries.clear();
+    TestModel empty = model(16, base);
+    empty.entries.clear();
+    TestModel missing = model(18, base + "M", {"B.DLL", "MISSING.DLL"});
+    TestModel unwritable = model(21, base + "W");
+    TestPackage p = makePackage({empty, missing, unwritable}, {"MISSING.DLL"});
+    CreateDirectoryA(settingsOf(base + "W").c_str(), NULL);  // a folder where the settings file goes
+
+    struct Case {
+        const TestModel& m;
+        uint32_t error;
+        const char* firstName;
+    } cases[] = {{empty, ERROR_FILE_NOT_FOUND, ""}, {missing, ERROR_FILE_NOT_FOUND, "MISSING.DLL"},
+                 {unwritable, 0, ""}};
+    for (const Case& c : cases) {
+        fillContext(&ctx, p, c.m, ModeInstall, 1, "192.168.1.10");
+        PageLog log = runWithPage(&ctx);
+        EXPECT_EQ(log.positions, std::vector<int>{20}) << c.m.name;
+        EXPECT_EQ(log.endMessages, 1);
+        EXPECT_GE(ctx.outcome.failures, 1u) << c.m.name;
+        EXPECT_EQ(ctx.outcome.undoFailures, 0u) << c.m.name;
+        if (c.error) EXPECT_EQ(ctx.outcome.firstError, c.error) << c.m.name;
+        if (c.firstName[0]) EXPECT_STREQ(outcomeFirstName(&ctx.outcome), c.firstName);
+        EXPECT_FALSE(exists(targetOf(c.m))) << c.m.name;
+        EXPECT_TRUE(isFolder(windowsDir() + "\\TWAIN_32")) << "TWAIN_32 was there before: it stays";
+    }
+    EXPECT_EQ(ctx.outcome.firstAction, ActionWriteSettings);
+    EXPECT_STREQ(outcomeFirstName(&ctx.outcome), (base + "W.INI").c_str());
+    EXPECT_TRUE(isFolder(settingsOf(base + "W")));
+    RemoveDirectoryA(settingsOf(base + "W").c_str());
+}
+
+TEST_F(V_Operations, FailedUpgradeKeepsEveryOldFile) {
+    std::string base = uniqueName("G");
+    TestModel m = model(22, base, {"B.DLL", "C.DLL"});
     TestPackage p = makePackage({m});
-    fillContext(&ctx, p, m, ModeInstall, 1, "192.168.1.10");
+    fillContext(&ctx, p, m, ModeInstall, 0, "");
     runWithPage(&ctx);
-    EXPECT_TRUE(isFolder(targetOf(m)));
-    EXPECT_STREQ(ctx.settingsPath, "");
-    EXPECT_FALSE(exists(settingsOf(base)));
+    std::string target = targetOf(m);
+    writeFile(target + "\\" + base + ".DS", "old ds");
+    writeFile(target + "\\B.DLL", "old B");
+    DeleteFileA((target + "\\C.DLL").c_str());
+    CreateDirectoryA((target + "\\C.DLL").c_str(), NULL);  // a folder where a file goes
+
+    fillContext(&ctx, p, m, ModeUpgrade, 0, "");
+    textCopy(ctx.targetDir, target.c_str());
+    PageLog log = runWithPage(&ctx);
+
+    EXPECT_EQ(log.positions, std::vector<int>{20});
+    EXPECT_EQ(ctx.outcome.firstAction, ActionPlaceFile);
+    EXPECT_STREQ(outcomeFirstName(&ctx.outcome), "C.DLL");
+    EXPECT_EQ(readFile(target + "\\" + base + ".DS"), "old ds");
+    EXPECT_EQ(readFile(target + "\\B.DLL"), "old B");
+    EXPECT_TRUE(isFolder(target + "\\C.DLL"));
+    RemoveDirectoryA((target + "\\C.DLL").c_str());
 }

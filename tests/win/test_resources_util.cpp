@@ -163,7 +163,7 @@ bool resourceBytes(HMODULE m, LPCWSTR type, LPCWSTR name, WORD language, Bytes* 
 
 std::map<int, std::wstring> stringTable(HMODULE m, WORD language) {
     std::map<int, std::wstring> out;
-    for (int block = 2; block <= 5; ++block) {
+    for (int block = 2; block <= 6; ++block) {
         Bytes b;
         if (!resourceBytes(m, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block), language, &b)) continue;
         Reader r(b);

@@ -179,24 +179,28 @@ struct LanguagePages {
 };
 
 // A package entry that makes the driver count as installed: its data-source
-// folder exists. Its file list is empty, so an upgrade copies nothing.
+// folder exists. It lists one data-source file, which an upgrade replaces.
 struct InstalledDriver {
-    std::string infPath, targetDir;
+    std::string infPath, sourceDir, targetDir;
     InstalledDriver() {
         char temp[MAX_PATH], windows[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         GetWindowsDirectoryA(windows, sizeof windows);
-        infPath = std::string(temp) + "wide_T.INF";
+        sourceDir = std::string(temp) + "widepkg";
+        infPath = sourceDir + "\\wide_T.INF";
         std::string twain = std::string(windows) + "\\TWAIN_32";
         targetDir = twain + "\\WIDETEST";
+        CreateDirectoryA(sourceDir.c_str(), NULL);
         CreateDirectoryA(twain.c_str(), NULL);
         CreateDirectoryA(targetDir.c_str(), NULL);
         const char inf[] = "[Version]\r\nSignature=\"$CHICAGO$\"\r\n"
-                           "[DestinationDirs]\r\nScannerDS16=10,TWAIN_32\\WIDETEST\r\n";
+                           "[DestinationDirs]\r\nScannerDS16=10,TWAIN_32\\WIDETEST\r\n[ScannerDS16]\r\nWIDE.DS\r\n";
         writeBytesToFile(infPath.c_str(), inf, sizeof inf - 1);
+        writeBytesToFile((sourceDir + "\\WIDE.DS").c_str(), "ds", 2);
     }
     ~InstalledDriver() {
-        DeleteFileA(infPath.c_str());
+        for (const std::string& f : {infPath, sourceDir + "\\WIDE.DS", targetDir + "\\WIDE.DS"}) DeleteFileA(f.c_str());
+        RemoveDirectoryA(sourceDir.c_str());
         RemoveDirectoryA(targetDir.c_str());
     }
 };
@@ -241,6 +245,7 @@ LanguagePages runMaintenancePages(const Language& lang, OsCode os, const Install
     pages.installMode = ctx.mode;
 
     textCopy(ctx.infPath, driver.infPath.c_str());
+    textCopy(ctx.sourceDir, driver.sourceDir.c_str());
     ctx.mode = ModeNone;
     ctx.useNetwork = 0;
     std::vector<Step> upgrade = {

@@ -34,6 +34,7 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 TABLE_ROW = re.compile(r'^LANGUAGE_ROW\(([A-Z_]+), (\d+), (\d+), (\d+)\)$')
 DEFINE = re.compile(r'^#define ([A-Z][A-Z0-9_]*) (?:(\d+)|\((0x[0-9a-fA-F]+) \+ (\d+)\))(?:\s*//.*)?$')
 HEADER_LANGUAGE = re.compile(r'Windows language (\d+)')
+PLACEHOLDER = re.compile(r'%[1-9]')
 
 
 class SourceError(Exception):
@@ -270,6 +271,11 @@ def load_sources(args):
             missing = sorted(set(english) - set(table))
             extra = sorted(set(table) - set(english))
             raise SourceError('%s: ids differ from English (missing %s, extra %s)' % (path, missing, extra))
+        # The program fills %1, %2 of a text itself: a translation must keep
+        # each one the English has, and add none.
+        for ident, text in table.items():
+            if sorted(PLACEHOLDER.findall(text)) != sorted(PLACEHOLDER.findall(english[ident])):
+                raise SourceError('%s: string %d has other placeholders than English' % (path, ident))
         strings[folder] = table
     return {'rows': rows, 'strings': strings, 'english': english}
 

@@ -1,0 +1,54 @@
+// The model's data-source files, put in place all together or not at all.
+// Each new file is first copied whole into a temporary file beside its
+// target; only when every one is complete do they take their targets' places,
+// each old file kept aside until the whole set is finished, so that a set
+// that fails anywhere leaves every target as it was, byte for byte.
+#ifndef OPERATIONS_FILESET_H
+#define OPERATIONS_FILESET_H
+
+#include <windows.h>
+#include <stdint.h>
+
+#include "core/outcome.h"
+
+struct SetFile {
+    char source[MAX_PATH];
+    char target[MAX_PATH];
+    char staged[MAX_PATH];  // the new content, whole, until it is placed
+    char backup[MAX_PATH];  // the old content, until the set is finished or undone
+    uint32_t size;
+    int placed;
+};
+
+struct FileSet {
+    SetFile* files;
+    unsigned count;
+    unsigned capacity;
+    char folder[MAX_PATH];  // where the temporary files go: the targets' folder
+    Outcome* outcome;       // every copy, placement and undo is recorded here
+};
+
+// An empty set for at most capacity files whose targets are in folder.
+// Returns 0 (and records nothing) when there is no memory for it.
+int fileSetOpen(FileSet* set, const char* folder, unsigned capacity, Outcome* outcome);
+// Copies source whole into a temporary file beside target. A target that is
+// a folder cannot be replaced, and a source that cannot be read or a copy
+// that does not fit fails: recorded, and 0.
+int fileSetStage(FileSet* set, const char* source, const char* target);
+// Puts every staged file in its target's place. When one cannot be placed,
+// every target already replaced gets its old content back; recorded, and 0.
+int fileSetPlace(FileSet* set);
+// After a successful fileSetPlace: every target back as it was before.
+void fileSetUndo(FileSet* set);
+// Drops the kept old files and records each file copied: the set stays as
+// placed. Then, as fileSetClose, frees the set.
+void fileSetFinish(FileSet* set);
+// Deletes what is left staged and frees the set (after any outcome).
+void fileSetClose(FileSet* set);
+
+// Copies source to target as CopyFileA would (content, attributes, last
+// write time), in large blocks. Returns 0 or the Win32 error; a failed copy leaves
+// no target behind. size gets the bytes copied.
+DWORD copyWholeFile(const char* source, const char* target, uint32_t* size);
+
+#endif
