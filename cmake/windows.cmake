@@ -149,6 +149,7 @@ include(${CMAKE_SOURCE_DIR}/tests/e2e/hostile.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/diskfull.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/planting.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/outcome.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/e2e/silent.cmake)
 
 # Every test of this tree that a host cannot run says so as skipped.
 get_property(tree_tests DIRECTORY PROPERTY TESTS)

@@ -23,6 +23,5 @@ static void restrictLibrarySearch(void) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     restrictLibrarySearch();
-    runInstaller(&g_context);
-    return 0;
+    return runInstaller(&g_context, GetCommandLineA());
 }

@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <string.h>
 
+#include "core/cmdline.h"
 #include "core/instance.h"
 #include "core/libraries.h"
 #include "core/oscode.h"
 #include "core/system.h"
+#include "core/unattended.h"
+#include "ui/resource.h"
 #include "ui/uitext.h"
 #include "ui/wizard.h"
 
@@ -31,9 +34,12 @@ int probeSystemDirectory(void) {
 
 namespace {
 
-// Stages 1 to 9 of a run; the exit code is the caller's.
-void runStages(InstallContext* ctx) {
+// Stages 1 to 9 of a run; the exit code is the caller's. With a log, every
+// step of the sequence is written to it.
+void runStages(InstallContext* ctx, RunLog* log) {
     memset(ctx, 0, sizeof *ctx);                       // 1
+    ctx->outcome.observer = log ? logOutcomeItem : NULL;
+    ctx->outcome.observerData = log;
     if (!probeSystemDirectory()) {                     // 2
         reason("TwainSetup: the system folder is not writable\n");
         return;
@@ -59,16 +65,45 @@ void runStages(InstallContext* ctx) {
 
 }  // namespace
 
-int runInstaller(InstallContext* ctx) {
+int runInstaller(InstallContext* ctx, const char* commandLine) {
+    CommandLine cl;
+    int valid = parseCommandLine(commandLine, &cl);
+    if (cl.help || (!valid && !cl.silent)) {
+        // The usage, the program's one message of its own, in the user's language.
+        memset(ctx, 0, sizeof *ctx);
+        classifyWindows(ctx);
+        useWideTexts(isNtFamily(ctx->osCode));
+        showTableMessage(programModule(), IDS_USAGE, IDS_USAGE_TITLE);
+        return valid ? ExitDone : ExitBadCommandLine;
+    }
+    if (!valid) {
+        RunLog* log = cl.log ? openRunLog(cl.logPath) : NULL;
+        logLine(log, "command line: %s", commandLine);
+        logLine(log, "not a valid switch: %s", cl.refused);
+        logLine(log, "exit code %d", ExitBadCommandLine);
+        closeRunLog(log);
+        return ExitBadCommandLine;
+    }
     // Before anything is written: a second copy would replace the running
     // one's language library in the system folder.
     InstanceClaim claim;
     if (!claimInstance(&claim)) {
         reason("TwainSetup: another copy is running\n");
+        if (cl.silent) return ExitBusy;
         showRunningInstance();
         return 0;
     }
-    runStages(ctx);
+    int code = 0;
+    if (cl.silent) {
+        code = runUnattended(ctx, &cl, commandLine);
+    } else {
+        RunLog* log = cl.log ? openRunLog(cl.logPath) : NULL;
+        logRunStart(log, commandLine);
+        runStages(ctx, log);
+        logLine(log, "outcome: %lu done, %lu failed", (unsigned long)ctx->outcome.done,
+                (unsigned long)ctx->outcome.failures);
+        closeRunLog(log);
+    }
     releaseInstance(&claim);
-    return 0;
+    return code;
 }

@@ -8,9 +8,11 @@
 // must be able to write there (it puts its libraries there for the run).
 int probeSystemDirectory(void);
 
-// Runs the whole installer on the given record; while another copy runs, only
-// brings that copy to the front. Always returns 0, the exit code of every
-// run, however it ended.
-int runInstaller(InstallContext* ctx);
+// Runs the installer on the given record as its command line asks (the
+// program's name first; null or no switch: the wizard). The wizard's exit
+// code is 0 however it ended; while another copy runs, a wizard start only
+// brings that copy to the front. /? shows the usage; /S runs unattended and
+// returns its exit code (core/unattended.h).
+int runInstaller(InstallContext* ctx, const char* commandLine = 0);
 
 #endif

@@ -12,6 +12,7 @@ namespace {
 typedef int(WINAPI* LoadStringWFn)(HINSTANCE, UINT, LPWSTR, int);
 typedef LRESULT(WINAPI* SendMessageWFn)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(WINAPI* DialogBoxParamWFn)(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM);
+typedef int(WINAPI* MessageBoxWFn)(HWND, LPCWSTR, LPCWSTR, UINT);
 
 // The wide calls are looked up rather than imported: the Windows 95 family
 // has them only as stubs, and this keeps the program's import table to what
@@ -20,6 +21,7 @@ struct WideCalls {
     LoadStringWFn loadString;
     SendMessageWFn sendMessage;
     DialogBoxParamWFn dialogBoxParam;
+    MessageBoxWFn messageBox;
 };
 
 WideCalls g_wide;
@@ -126,7 +128,8 @@ void useWideTexts(int wide) {
     g_wide.loadString = lookup<LoadStringWFn>(user, "LoadStringW");
     g_wide.sendMessage = lookup<SendMessageWFn>(user, "SendMessageW");
     g_wide.dialogBoxParam = lookup<DialogBoxParamWFn>(user, "DialogBoxParamW");
-    g_useWide = g_wide.loadString && g_wide.sendMessage && g_wide.dialogBoxParam;
+    g_wide.messageBox = lookup<MessageBoxWFn>(user, "MessageBoxW");
+    g_useWide = g_wide.loadString && g_wide.sendMessage && g_wide.dialogBoxParam && g_wide.messageBox;
 }
 
 int wideTextsInUse(void) { return g_useWide; }
@@ -195,6 +198,20 @@ LRESULT addComboText(HWND combo, const char* text, LPARAM data) {
     LRESULT pos = SendMessageA(combo, CB_ADDSTRING, 0, (LPARAM)text);
     if (pos != CB_ERR && pos != CB_ERRSPACE) SendMessageA(combo, CB_SETITEMDATA, (WPARAM)pos, data);
     return pos;
+}
+
+void showTableMessage(HMODULE module, UINT textId, UINT captionId) {
+    static WCHAR wideText[2048], wideCaption[256];
+    static char text[2048], caption[256];
+    if (g_useWide) {
+        if (g_wide.loadString(module, textId, wideText, 2048) <= 0) wideText[0] = 0;
+        if (g_wide.loadString(module, captionId, wideCaption, 256) <= 0) wideCaption[0] = 0;
+        g_wide.messageBox(NULL, wideText, wideCaption, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (LoadStringA(module, textId, text, sizeof text) <= 0) text[0] = '\0';
+    if (LoadStringA(module, captionId, caption, sizeof caption) <= 0) caption[0] = '\0';
+    MessageBoxA(NULL, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 INT_PTR runDialog(HMODULE module, int templateId, HWND owner, DLGPROC proc, LPARAM param) {

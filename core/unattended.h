@@ -1,0 +1,38 @@
+// An unattended run for deployment tools: the wizard's own sequence with no
+// window, no pause and no search, chosen by the command line, ending in a
+// Windows Installer exit code and, with /log, a UTF-8 log.
+#ifndef CORE_UNATTENDED_H
+#define CORE_UNATTENDED_H
+
+#include "core/cmdline.h"
+#include "core/context.h"
+
+enum ExitCode {
+    ExitDone = 0,
+    ExitFailed = 1603,        // the system as before for an install or upgrade
+    ExitNotInstalled = 1605,  // upgrade or removal of a model that is not there
+    ExitBusy = 1618,          // another copy is running
+    ExitBadCommandLine = 1639,
+};
+
+// Runs the command line's operation on the record (zero-filled here), as the
+// only copy (the caller holds the claim). Returns the exit code.
+int runUnattended(InstallContext* ctx, const CommandLine* cl, const char* commandLine);
+
+// The log of a run: the default name is a new TwainSetup-YYYYMMDD-HHMMSS.log
+// in the temporary folder. Lines are UTF-8.
+struct RunLog;
+RunLog* openRunLog(const char* path);
+void logLine(RunLog* log, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+void closeRunLog(RunLog* log);
+// The first lines of every log: the program's version and its command line.
+void logRunStart(RunLog* log, const char* commandLine);
+// An outcome observer (data: the RunLog) that writes each item as a line:
+// each file copied with its size, each failure with its Win32 error and text.
+void logOutcomeItem(void* log, const OutcomeItem* item);
+
+#endif

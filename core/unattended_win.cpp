@@ -1,0 +1,209 @@
+#include "core/unattended.h"
+
+#include <windows.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "core/oscode.h"
+#include "core/startup.h"
+#include "core/system.h"
+#include "core/text.h"
+#include "operations/operations.h"
+#include "operations/settings.h"
+#include "package/languages.h"
+#include "package/package.h"
+
+struct RunLog {
+    HANDLE file;
+};
+
+namespace {
+
+RunLog g_log;
+
+// ANSI text of the system's code page as UTF-8 (Windows 95 has no UTF-8
+// conversion: its bytes are written as they are).
+void writeUtf8(HANDLE file, const char* text) {
+    WCHAR wide[1200];
+    char utf8[3600];
+    DWORD written = 0;
+    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1200);
+    int m = n > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, n - 1, utf8, sizeof utf8, NULL, NULL) : 0;
+    if (m > 0) WriteFile(file, utf8, (DWORD)m, &written, NULL);
+    else WriteFile(file, text, (DWORD)strlen(text), &written, NULL);
+}
+
+const char* actionName(OutcomeAction a) {
+    switch (a) {
+    case ActionCreateFolder: return "create folder";
+    case ActionCopyFile: return "copy";
+    case ActionPlaceFile: return "put in place";
+    case ActionWriteSettings: return "write settings file";
+    case ActionDeleteFile: return "delete file";
+    case ActionRemoveFolder: return "remove folder";
+    case ActionDeleteOemInf: return "delete OEM INF";
+    case ActionRemoveDevice: return "remove device entry";
+    case ActionUndo: return "undo";
+    default: return "step";
+    }
+}
+
+}  // namespace
+
+void logOutcomeItem(void* data, const OutcomeItem* item) {
+    RunLog* log = (RunLog*)data;
+    if (item->error == 0) {
+        if (item->action == ActionCopyFile)
+            logLine(log, "copy: %s -> %s (%lu bytes)", item->path, item->target, (unsigned long)item->size);
+        else logLine(log, "%s: %s", actionName(item->action), item->path);
+        return;
+    }
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, item->error, 0, text, sizeof text, NULL);
+    for (char* c = text; *c; ++c)
+        if (*c == '\r' || *c == '\n') *c = ' ';
+    logLine(log, "FAILED %s: %s: error %lu: %s", actionName(item->action), item->path, (unsigned long)item->error, text);
+}
+
+namespace {
+
+}  // namespace
+
+void logRunStart(RunLog* log, const char* commandLine) {
+    HMODULE self = GetModuleHandleA(NULL);
+    HRSRC r = FindResourceA(self, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION
+    const BYTE* bytes = r ? (const BYTE*)LockResource(LoadResource(self, r)) : NULL;
+    DWORD size = r ? SizeofResource(self, r) : 0;
+    for (DWORD i = 0; bytes && i + sizeof(VS_FIXEDFILEINFO) <= size; i += 4) {
+        const VS_FIXEDFILEINFO* f = (const VS_FIXEDFILEINFO*)(bytes + i);
+        if (f->dwSignature != 0xFEEF04BD) continue;
+        logLine(log, "TwainSetup %lu.%lu.%lu.%lu", (unsigned long)HIWORD(f->dwFileVersionMS),
+                (unsigned long)LOWORD(f->dwFileVersionMS), (unsigned long)HIWORD(f->dwFileVersionLS),
+                (unsigned long)LOWORD(f->dwFileVersionLS));
+        break;
+    }
+    logLine(log, "command line: %s", commandLine);
+}
+
+namespace {
+
+// The model of the command line: its number (16, 18, 21, 22) or its name as
+// the INF gives it (letter case ignored); the only one when none is named.
+int chooseModel(const ModelList& models, const char* wanted, const ModelEntry** out) {
+    *out = NULL;
+    if (!wanted[0]) {
+        if (models.count == 1) *out = &models.models[0];
+        return *out != NULL;
+    }
+    for (int i = 0; i < models.count; ++i) {
+        char number[16];
+        textFormat(number, sizeof number, "%lu", (unsigned long)models.models[i].number);
+        if (strcmp(number, wanted) == 0 || lstrcmpiA(models.models[i].name, wanted) == 0) *out = &models.models[i];
+    }
+    return *out != NULL;
+}
+
+// The end of a run: its reason, its exit code, the log closed.
+int finish(RunLog* log, int code, const char* why) {
+    if (why) logLine(log, "%s", why);
+    logLine(log, "exit code %d", code);
+    closeRunLog(log);
+    return code;
+}
+
+}  // namespace
+
+RunLog* openRunLog(const char* path) {
+    char name[MAX_PATH];
+    if (path && path[0]) {
+        textCopy(name, path);
+    } else {
+        char temp[MAX_PATH];
+        SYSTEMTIME t;
+        GetLocalTime(&t);
+        char base[64];
+        textFormat(base, sizeof base, "TwainSetup-%04u%02u%02u-%02u%02u%02u.log", t.wYear, t.wMonth, t.wDay, t.wHour,
+                   t.wMinute, t.wSecond);
+        if (!readTempDirectory(temp, sizeof temp) || !textCopy(name, temp) || !textAppend(name, base)) return NULL;
+    }
+    g_log.file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    return g_log.file == INVALID_HANDLE_VALUE ? NULL : &g_log;
+}
+
+void logLine(RunLog* log, const char* format, ...) {
+    if (!log) return;
+    char line[2048];
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (n < 0) line[0] = '\0';
+    writeUtf8(log->file, line);
+    writeUtf8(log->file, "\r\n");
+}
+
+void closeRunLog(RunLog* log) {
+    if (log) CloseHandle(log->file);
+}
+
+int runUnattended(InstallContext* ctx, const CommandLine* cl, const char* commandLine) {
+    RunLog* log = cl->log ? openRunLog(cl->logPath) : NULL;
+    logRunStart(log, commandLine);
+    memset(ctx, 0, sizeof *ctx);
+    if (!probeSystemDirectory()) return finish(log, ExitFailed, "the system folder is not writable");
+    classifyWindows(ctx);
+    OSVERSIONINFOA v;
+    memset(&v, 0, sizeof v);
+    v.dwOSVersionInfoSize = sizeof v;
+    GetVersionExA(&v);
+    logLine(log, "Windows: code %u, version %lu.%lu build %lu", ctx->osCode, (unsigned long)v.dwMajorVersion,
+            (unsigned long)v.dwMinorVersion, (unsigned long)(v.dwBuildNumber & 0xFFFF));
+    if (ctx->osCode == OsNt4) return finish(log, ExitFailed, "Windows NT 4.0 and older are not supported");
+    if (!readPackageRoot(ctx)) return finish(log, ExitFailed, "the current folder cannot be read");
+    logLine(log, "package: %s", ctx->packageRoot);
+
+    LanguageList found;
+    const char* osFolder = listPackageLanguages(ctx->packageRoot, ctx->osCode, &found);
+    LanguageId language = 0;
+    for (int i = 0; i < found.count; ++i)
+        for (int k = 0; k < LanguageCount; ++k)
+            if (languageTable()[k].id == found.ids[i] && lstrcmpiA(languageTable()[k].folder, cl->language) == 0)
+                language = found.ids[i];
+    if (!language || !buildSourceDir(ctx, osFolder, language)) {
+        logLine(log, "language folder %s is not in %s\\%s", cl->language, ctx->packageRoot, osFolder);
+        return finish(log, ExitBadCommandLine, NULL);
+    }
+    ctx->languageId = language;
+    logLine(log, "language folder: %s", ctx->sourceDir);
+    locateInf(ctx);
+    ModelList models;
+    listModels(ctx->infPath, &models);
+    const ModelEntry* model;
+    if (!chooseModel(models, cl->model, &model)) {
+        logLine(log, "model \"%s\" is not one of the %d of %s", cl->model, models.count, ctx->infPath);
+        return finish(log, ExitBadCommandLine, NULL);
+    }
+    ctx->modelNumber = model->number;
+    readModelName(ctx->infPath, ctx->modelNumber, ctx->modelName, sizeof ctx->modelName);
+    logLine(log, "model: %lu, %s", (unsigned long)ctx->modelNumber, ctx->modelName);
+
+    int present = isDriverPresent(ctx);
+    ctx->mode = cl->mode;
+    if (cl->mode == ModeInstall && !cl->address[0])
+        return finish(log, ExitBadCommandLine, "an install needs the scanner's address (/ip=A.B.C.D)");
+    if (cl->mode != ModeInstall && !present) return finish(log, ExitNotInstalled, "the model is not installed");
+    if (cl->mode == ModeInstall) {
+        ctx->useNetwork = 1;
+        textCopy(ctx->scannerAddress, cl->address);
+    }
+    logLine(log, "operation: %s", cl->mode == ModeRemove ? "remove" : present ? "upgrade" : "install");
+    ctx->outcome.observer = logOutcomeItem;
+    ctx->outcome.observerData = log;
+    // No page: the worker's steps run here, without progress or pauses.
+    runOperation(ctx);
+    if (ctx->mode == ModeInstall && ctx->outcome.failures == 0 && ctx->settingsPath[0])
+        logLine(log, "settings file: %s [%s] ip0=%s", ctx->settingsPath, ctx->modelName, ctx->scannerAddress);
+    logLine(log, "outcome: %lu done, %lu failed", (unsigned long)ctx->outcome.done, (unsigned long)ctx->outcome.failures);
+    return finish(log, ctx->outcome.failures ? ExitFailed : ExitDone, NULL);
+}

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Unattended runs as deployment tools start them: the real TwainSetup.exe
+# under Wine, one fresh prefix, each run started by twdriver's "run" (which
+# says its exit code and how many windows it ever showed):
+#   install   /S /lang=german /model=16 /ip=... /log=FILE on XP: exit 0, no
+#             window, the German files and the settings INI, no library left
+#             in the system folder, the log naming every file
+#   upgrade   /S /upgrade with the model's name; /S over the installed model
+#             (an upgrade); /S while a wizard (with /log) is open: 1618
+#   remove    /S /remove: 0; again: 1605 (and /upgrade: 1605)
+#   bad       1639 for each kind of bad command line
+#   failing   a package without EXMSC16.dll: 1603, nothing of the model left
+#   win98     install and removal as Windows 98 (the WIN98_ME folder)
+# No search is ever made: no namespace is needed.
+#
+#   silent.sh --wine-root DIR --exe TwainSetup.exe --driver twdriver.exe
+#             [--arch win64] [--work DIR]
+# Last line: "N passed, M failed". KEEP_WORK=1 keeps the work folder.
+set -u
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+
+wine_root="" arch=win64 exe="" driver="" work_root=""
+. "$repo/tests/lib/options.sh"  # tw_options, tw_require
+tw_options "wine-root arch exe driver work" "$@"
+tw_require wine_root exe driver
+work=$(mktemp -d "${work_root:-${TMPDIR:-/tmp}}/silent.XXXXXX")
+if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
+
+. "$repo/tests/lib/twscript.sh"  # winpath, tw_session, part, tw_system_left
+. "$repo/tests/lib/check.sh"     # passed, failed, ok, bad, expect, has
+. "$repo/tests/lib/winfs.sh"     # on_disk, twain_dir, temp_dir
+tw_session                       # EXE, DRV, W, SYS, TW, prefix, drive
+cp -a "$repo/examples/package" "$work/pkg"
+cp -a "$repo/examples/package" "$work/broken"
+rm "$work/broken/WIN2K_XP/ENGLISH/EXMSC16.dll"
+cp "$exe" "$work/pkg/TwainSetup.exe"
+cp "$exe" "$work/broken/TwainSetup.exe"
+PKG=$(winpath "$work/pkg") EXE="TwainSetup.exe"
+FILES16="EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng"
+
+run() { echo "run 60000 $EXE $*"; }
+{
+  echo "cd $PKG"
+  echo "echo mark: install"
+  run /S /lang=german /model=16 /ip=10.0.0.5 "/log=$W\\install.log"
+  for f in $FILES16; do echo "copy $TW\\EXMFP16\\$f $W\\got-$f"; done
+  tw_system_left
+  echo "echo mark: upgrade"
+  run /S /upgrade '"/model=Example MFP 1600 Series"'
+  run -s /MODEL=16 /ip=10.0.0.5 "/log=$W\\again.log"
+  echo "start $EXE /log=$W\\wizard.log"
+  echo "wait 1015 20000"
+  run /S /remove /model=16
+  echo "press 2"
+  echo "gone"
+  echo "waitexit 30000"
+  echo "echo mark: remove"
+  run /S /uninstall /model=16
+  echo "exists $TW\\EXMFP16"
+  run /S /remove /model=16
+  run /S /upgrade /model=16
+  echo "echo mark: bad"
+  for args in "/bogus" "/model=16" "/lang=GREEK /ip=10.0.0.5 /model=16" "/ip=10.0.0 /model=16" \
+    "/ip=10.0.0.5 /model=99" "/lang= /ip=10.0.0.5" "install"; do
+    run /S $args
+  done
+  echo "exists $TW\\EXMFP16"
+  echo "echo mark: failing"
+  echo "cd $(winpath "$work/broken")"
+  run /S /model=16 /ip=10.0.0.5 "/log=$W\\failing.log"
+  echo "exists $TW\\EXMFP16"
+  echo "echo mark: win98"
+  echo "cd $PKG"
+  echo "regset HKCU\\Software\\Wine\\AppDefaults\\$EXE Version win98"
+  run /S /model=21 /ip=10.0.0.6
+  echo "copy $TW\\EXMFP21\\EXMFP21.ds $W\\got98.ds"
+  run /S /remove /model=21
+  echo "exists $TW\\EXMFP21"
+  echo "echo mark: end"
+} >"$work/silent.tw"
+
+bash "$repo/tests/wine/wine-run.sh" --root "$wine_root" --arch "$arch" --version winxp \
+  --fresh-keep "$prefix" "$driver" -f "$(winpath "$work/silent.tw")" >"$work/out" 2>&1
+rc=$?
+out=$(tr -d '\r' <"$work/out")
+
+expect "twdriver's exit code" "$rc" 0
+has "script ran to its end" "$out" "mark: end"
+runs() { grep '^run: ' <<<"$(part "$1")" | tr '\n' ' '; }
+
+expect "install" "$(runs install)" "run: exit 0, windows 0 "
+for f in $FILES16; do
+  cmp -s "$work/got-$f" "$work/pkg/WIN2K_XP/GERMAN/$f" && ok || bad "install: $f is not the German package's"
+done
+has "install: settings" "$(tr -d '\r' <"$(temp_dir "$drive")/EXMFP16.INI" 2>/dev/null)" "ip0=10.0.0.5"
+expect "install: nothing left in the system folder" \
+  "$(grep -c ': 1$' <<<"$(grep '^exists C:\\windows\\system32' <<<"$(part install)")")" 0
+log=$(tr -d '\r' <"$work/install.log" 2>/dev/null)
+for f in $FILES16; do
+  grep -q "^copy: .*\\\\GERMAN\\\\$f -> C:\\\\windows\\\\TWAIN_32\\\\EXMFP16\\\\$f ([0-9]* bytes)$" <<<"$log" && ok ||
+    bad "install log: no copy line for $f"
+done
+has "install log: exit code" "$log" "exit code 0"
+expect "upgrade by name, over the installed model, and while a wizard runs" "$(runs upgrade)" \
+  "run: exit 0, windows 0 run: exit 0, windows 0 run: exit 1618, windows 0 "
+has "the wizard writes its log too" "$(tr -d '\r' <"$work/wizard.log" 2>/dev/null)" "outcome: 0 done, 0 failed"
+has "the wizard ends with 0" "$(part upgrade)" "exit: 0"
+has "install over the installed model: an upgrade" "$(tr -d '\r' <"$work/again.log" 2>/dev/null)" "operation: upgrade"
+expect "remove, then again, then upgrade" "$(runs remove)" \
+  "run: exit 0, windows 0 run: exit 1605, windows 0 run: exit 1605, windows 0 "
+has "removed" "$(part remove)" "exists $TW\\EXMFP16: 0"
+expect "bad command lines" "$(runs bad)" "$(for i in 1 2 3 4 5 6 7; do printf 'run: exit 1639, windows 0 '; done)"
+has "bad command lines: nothing installed" "$(part bad)" "exists $TW\\EXMFP16: 0"
+expect "failing install" "$(runs failing)" "run: exit 1603, windows 0 "
+has "failing install: nothing of the model" "$(part failing)" "exists $TW\\EXMFP16: 0"
+grep -q '^FAILED copy: .*EXMSC16.dll: error 2: ' <<<"$(tr -d '\r' <"$work/failing.log" 2>/dev/null)" && ok ||
+  bad "failing log: no line for the missing file"
+expect "Windows 98: install and removal" "$(runs win98)" "run: exit 0, windows 0 run: exit 0, windows 0 "
+cmp -s "$work/got98.ds" "$work/pkg/WIN98_ME/ENGLISH/EXMFP21.ds" && ok || bad "Windows 98: not the WIN98_ME file"
+has "Windows 98: removed" "$(part win98)" "exists $TW\\EXMFP21: 0"
+
+[ "$failed" -eq 0 ] || { echo "--- twdriver output"; tail -n 60 <<<"$out"; }
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
