@@ -161,6 +161,18 @@ if want copy; then
       finish "$name" "$text"
     } >"$work/$name.tw"
   done
+  # The unattended install as a deployment tool starts it, process start
+  # included, against the bare copy program started the same way.
+  {
+    echo "cd $PKG"
+    echo "touch $W\\silent-begin"
+    echo "run 300000 $PKG\\TwainSetup.exe /S /model=18 /ip=192.168.40.7"
+    echo "touch $W\\silent-end"
+    echo "run 300000 $PKG\\TwainSetup.exe /S /remove /model=18"
+    echo "touch $W\\barerun-begin"
+    echo "run 300000 $PKG\\copy_files.exe $PKG\\WIN2K_XP\\ENGLISH C:\\windows\\BARECOPY ${files[*]}"
+    echo "touch $W\\barerun-end"
+  } >"$work/silent.tw"
   echo "start $PKG\\copy_files.exe --delete C:\\windows\\BARECOPY ${files[*]}" >"$work/baredel.tw"
   echo "waitexit 300000" >>"$work/baredel.tw"
   : >"$work/copy.out"
@@ -170,7 +182,7 @@ if want copy; then
       'BEGIN { printf "%.1f\n", t / 10 }'
   }
   for r in $(seq 1 "$copy_rounds"); do
-    for step in bare1 install bare2 upgrade remove baredel; do
+    for step in bare1 install bare2 upgrade remove baredel silent baredel; do
       sync
       if [ "$r$step" = 1bare1 ]; then how=(--root "$wine_root" --arch win64 --version winxp --fresh-keep "$prefix")
       else how=(--again "$prefix"); fi
@@ -178,6 +190,8 @@ if want copy; then
       (cd "$pkg" && bash "$wine_run" "${how[@]}" "$driver" -f "$(winpath "$work/$step.tw")") 2>&1 |
         tr -d '\r' | sed -E "s/^(copy|delete|whole) /\1 $step /" >>"$work/copy.out"
       case $step in install|upgrade|remove) echo "span $step $(span "$step")" >>"$work/copy.out" ;; esac
+      [ "$step" = silent ] && echo "span silent $(span silent)" >>"$work/copy.out" &&
+        echo "span barerun $(span barerun)" >>"$work/copy.out"
     done
   done
   t=$(cat "$work/copy.out")
@@ -201,6 +215,7 @@ if want copy; then
   beyond() { awk -v t="$1" -v p="$2" 'BEGIN { printf "%.1f", t - 1000 * p }'; }
   minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a - b }'; }
   install=$(med span install) upgrade=$(med span upgrade) remove=$(med span remove)
+  silent=$(med span silent) barerun=$(med span barerun)
   if [ -n "$install" ] && [ -n "$bare1" ] &&
     grep -qx 'exists C:\\windows\\TWAIN_32\\EXMFP18\\EXMRES.dll: 1' <<<"$t"; then
     install=$(beyond "$install" 4)
@@ -215,6 +230,9 @@ if want copy; then
       "four 1000 ms pauses $install ms (from OK in the address dialog to the completion text); bare CopyFileA" \
       "into new files $bare1 ms: ratio $(ratio "$install" "$bare1") (beyond the copy $(minus "$install" "$bare1") ms);" \
       "Linux cp (with sync) $cpms ms: ratio $(ratio "$install" "$cpms")"
+    [ -n "$silent" ] && [ -n "$barerun" ] &&
+      echo "silent install: TwainSetup.exe /S, start to end, $silent ms; the bare copy program started the same way" \
+        "$barerun ms: ratio $(ratio "$silent" "$barerun")"
     [ -n "$whole" ] &&
       echo "file copy: the program's own copy (copyWholeFile) into new files $whole ms against bare CopyFileA" \
         "$paired ms, in turn in one session, medians of $((2 * copy_rounds)): $(ratio "$paired" "$whole")x the throughput"

@@ -454,6 +454,17 @@ TEST(V_Catalogue, StringsAreTheSourceTextsInEveryLanguage) {
     }
 }
 
+TEST(V_Catalogue, InstallPageNamesTheButtonItShows) {
+    // The install page tells the user which button to click: the one it
+    // shows, OK (string 45). English keeps the product's own fixed text.
+    for (int i = 0; i < LanguageCount; ++i) {
+        const LanguageRow& row = languageTable()[i];
+        if (std::string(row.folder) == "ENGLISH") continue;
+        std::map<int, std::wstring> strings = sourceStrings(row.folder);
+        EXPECT_NE(strings[29].find(strings[45]), std::wstring::npos) << row.folder;
+    }
+}
+
 TEST(V_Catalogue, TextsFitTheirBuffersInTheLanguagesAnsiCodePage) {
     // Windows 95, 98 and Me load every text through the ANSI calls: each
     // must be representable in its language's code page, and fit the buffer.
