@@ -11,7 +11,10 @@
 #   bad       1639 for each kind of bad command line
 #   failing   a package without EXMSC16.dll: 1603, nothing of the model left
 #   win98     install and removal as Windows 98 (the WIN98_ME folder)
-# No search is ever made: no namespace is needed.
+#   network   (root) a silent install in a prefix whose wineserver lives in
+#             a private network namespace with a simulated scanner
+#             (tests/e2e/session.sh): the scanner receives no datagram
+# Everything but the last runs without a namespace: no search is made.
 #
 #   silent.sh --wine-root DIR --exe TwainSetup.exe --driver twdriver.exe
 #             [--arch win64] [--work DIR]
@@ -120,6 +123,17 @@ grep -q '^FAILED copy: .*EXMSC16.dll: error 2: ' <<<"$(tr -d '\r' <"$work/failin
 expect "Windows 98: install and removal" "$(runs win98)" "run: exit 0, windows 0 run: exit 0, windows 0 "
 cmp -s "$work/got98.ds" "$work/pkg/WIN98_ME/ENGLISH/EXMFP21.ds" && ok || bad "Windows 98: not the WIN98_ME file"
 has "Windows 98: removed" "$(part win98)" "exists $TW\\EXMFP21: 0"
+
+# A silent install sends nothing: the simulator answering the search on the
+# only network of the prefix counts no request.
+if [ "$(id -u)" -eq 0 ]; then
+  printf '%s\n' "cd $PKG" "run 60000 $EXE /S /model=18 /ip=10.99.0.2" "echo mark: end" >"$work/net.tw"
+  net=$(bash "$repo/tests/e2e/session.sh" --wine-root "$wine_root" --arch "$arch" --prefix "$work/net-prefix" \
+    --driver "$driver" --script "$work/net.tw" --out "$work/net.out" --devices 1 2>&1)
+  has "network: the silent install ended" "$(tr -d '\r' <"$work/net.out")" "run: exit 0, windows 0"
+  has "network: no datagram reached the scanner" "$net" "scanner-sim: requests=0 replies=0 junk=0"
+  rm -rf "$work/net-prefix"
+fi
 
 [ "$failed" -eq 0 ] || { echo "--- twdriver output"; tail -n 60 <<<"$out"; }
 echo "$passed passed, $failed failed"
