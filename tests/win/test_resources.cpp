@@ -275,10 +275,13 @@ void expectedControlStyle(Kind kind, bool rtl, DWORD* style, DWORD* exStyle, int
     *style = WS_CHILD | WS_VISIBLE;
     *exStyle = rtl ? rtlText : 0;
     *classOrdinal = 0x80;
+    // Right to left, a push button keeps its label centred (WS_EX_RIGHT would
+    // push it to the right edge) and the bar fills from the right.
+    const DWORD rtlButton = rtl ? WS_EX_RTLREADING : 0;
     switch (kind) {
-    case DefaultButton: *style |= BS_DEFPUSHBUTTON | WS_TABSTOP; break;
-    case Button: *style |= BS_PUSHBUTTON | WS_TABSTOP; break;
-    case HiddenButton: *style = WS_CHILD | BS_PUSHBUTTON | WS_TABSTOP; break;
+    case DefaultButton: *style |= BS_DEFPUSHBUTTON | WS_TABSTOP; *exStyle = rtlButton; break;
+    case Button: *style |= BS_PUSHBUTTON | WS_TABSTOP; *exStyle = rtlButton; break;
+    case HiddenButton: *style = WS_CHILD | BS_PUSHBUTTON | WS_TABSTOP; *exStyle = rtlButton; break;
     case Radio: *style |= BS_AUTORADIOBUTTON | (rtl ? BS_LEFTTEXT : 0); break;
     case GroupBox: *style |= BS_GROUPBOX; break;
     case Text:
@@ -297,7 +300,7 @@ void expectedControlStyle(Kind kind, bool rtl, DWORD* style, DWORD* exStyle, int
         break;
     case Progress:
         *style |= PBS_SMOOTH;
-        *exStyle = rtl ? WS_EX_RIGHT : 0;
+        *exStyle = rtl ? WS_EX_LAYOUTRTL : 0;
         *classOrdinal = 0;
         break;
     }
