@@ -36,17 +36,22 @@ server_in_namespace() {
     stop_ours
     return 1
   fi
-  # The server above all. A short-lived helper that has ended between the
-  # listing and the question is passed over (its namespace can no longer be
-  # asked); the server must be there.
-  for p in $server $(ours); do
-    ns=$(ip netns identify "$p" 2>/dev/null)
-    if [ "$ns" != "$NETNS_REQ" ] && [ "$p" != "$server" ]; then
-      # Ended meanwhile: gone, or a zombie whose namespace can no longer be read.
-      readlink "/proc/$p/ns/net" >/dev/null 2>&1 && [ "$(cut -d' ' -f3 "/proc/$p/stat" 2>/dev/null)" != Z ] || continue
-    fi
-    if [ "$ns" != "$NETNS_REQ" ]; then
-      echo "${lead}FAIL: process $p ($(cat "/proc/$p/comm" 2>/dev/null)) of the prefix is in namespace '${ns:-default}', not $NETNS_REQ"
+  # The server by the namespace's name; every other process by the same
+  # namespace as the server's, read in one step from /proc: one that has
+  # ended meanwhile (gone, or a zombie) can no longer be read and is passed over.
+  ns=$(ip netns identify "$server" 2>/dev/null)
+  local want got
+  want=$(readlink "/proc/$server/ns/net" 2>/dev/null)
+  if [ "$ns" != "$NETNS_REQ" ] || [ -z "$want" ]; then
+    echo "${lead}FAIL: the wineserver $server of the prefix is in namespace '${ns:-default}', not $NETNS_REQ"
+    stop_ours
+    return 1
+  fi
+  for p in $(ours); do
+    [ "$p" = "$server" ] && continue
+    got=$(readlink "/proc/$p/ns/net" 2>/dev/null) || continue
+    if [ "$got" != "$want" ]; then
+      echo "${lead}FAIL: process $p ($(cat "/proc/$p/comm" 2>/dev/null)) of the prefix is not in $NETNS_REQ"
       stop_ours
       return 1
     fi
