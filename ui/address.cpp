@@ -1,7 +1,8 @@
 // The scanner-address prompt: the address dialog (template 105) with its IPv4
 // field, and the search dialog (template 106) that broadcasts one discovery
-// request and lists every scanner that echoes it. Both run modally on the
-// thread that calls promptScannerAddress: the install worker.
+// request (and one more to each further network of this computer) and lists
+// every scanner that echoes it. Both run modally on the thread that calls
+// promptScannerAddress: the install worker.
 #include "ui/address.h"
 
 #include <windows.h>
@@ -37,13 +38,19 @@ const int kReceiveBufferFloor = 64 * 1024;
 
 // ---- search state: one search at a time, process-wide ---------------------
 
+// The limited broadcast carries localAddressText; each directed request adds
+// its network's own text. A reply must echo one of the texts sent.
+const int kMaxSentTexts = 1 + DiscoveryMaxNetworks;
+
 struct SearchState {
     SOCKET socket;                        // INVALID_SOCKET when none is open
     int libraryStarted;                   // WSAStartup succeeded and is not yet undone
-    char localAddressText[AddressTextCap];  // what replies must echo
+    char localAddressText[AddressTextCap];  // what the limited broadcast carries
+    char sentTexts[kMaxSentTexts][AddressTextCap];
+    int sentCount;
 };
 
-SearchState g_search = {INVALID_SOCKET, 0, ""};
+SearchState g_search = {INVALID_SOCKET, 0, "", {}, 0};
 
 // Closes the socket and releases the socket library, each at most once.
 void endSearch(void) {
@@ -74,12 +81,47 @@ int findLocalAddressText(char* out, size_t cap) {
     return chooseLocalAddressText(out, cap, addresses, count);
 }
 
-// Opens the socket, binds the reply port and sends the one request. Every
+// Sends one request; on success its address text becomes one a reply may echo.
+int sendRequest(const WinsockCalls* ws, uint16_t productId, const char* addressText, u_long toAddress) {
+    struct sockaddr_in to;
+    memset(&to, 0, sizeof to);
+    to.sin_family = AF_INET;
+    to.sin_port = toNetwork16(DiscoveryRequestPort);
+    to.sin_addr.s_addr = toAddress;
+    char request[DiscoveryRequestMax];
+    size_t length = buildDiscoveryRequest(request, sizeof request, productId, addressText);
+    if (length == 0 || g_search.sentCount >= kMaxSentTexts ||
+        ws->sendto(g_search.socket, request, (int)length, 0, (const struct sockaddr*)&to, sizeof to) != (int)length)
+        return 0;
+    textCopy(g_search.sentTexts[g_search.sentCount++], addressText);
+    return 1;
+}
+
+// The limited broadcast leaves by one adapter only: every other network this
+// computer is on gets the request at its own broadcast address, with the
+// computer's address there, which is what its scanners can answer.
+void sendDirectedRequests(const WinsockCalls* ws, uint16_t productId) {
+    LocalNetwork networks[64];
+    int haveLimited = 0;
+    uint32_t limited = 0;
+    size_t count = listLocalNetworks(networks, sizeof networks / sizeof networks[0], &haveLimited, &limited);
+    DirectedRequest plan[DiscoveryMaxNetworks];
+    size_t planned = planDirectedRequests(networks, count, haveLimited, limited, g_search.localAddressText, plan,
+                                          DiscoveryMaxNetworks);
+    for (size_t i = 0; i < planned; ++i) {
+        u_long to;
+        memcpy(&to, plan[i].broadcast.b, 4);  // first byte first: network order
+        sendRequest(ws, productId, plan[i].addressText, to);
+    }
+}
+
+// Opens the socket, binds the reply port and sends the requests. Every
 // failure leaves the dialog open with an empty list: the user can still end
 // it. Nothing is reported.
 void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     endSearch();  // a search left over would hold the port
     g_search.localAddressText[0] = '\0';
+    g_search.sentCount = 0;
 
     const WinsockCalls* ws = winsock();
     WSADATA wsa;
@@ -100,12 +142,6 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     textFormat(note, sizeof note, "TwainSetup: search receive buffer %d bytes\n", receiveBuffer);
     OutputDebugStringA(note);
 
-    struct sockaddr_in to;
-    memset(&to, 0, sizeof to);
-    to.sin_family = AF_INET;
-    to.sin_port = toNetwork16(DiscoveryRequestPort);
-    to.sin_addr.s_addr = toNetwork32(INADDR_BROADCAST);
-
     struct sockaddr_in local;
     memset(&local, 0, sizeof local);
     local.sin_family = AF_INET;
@@ -122,11 +158,16 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
         endSearch();
         return;
     }
-    char request[DiscoveryRequestMax];
-    size_t length = buildDiscoveryRequest(request, sizeof request, rec->productId, g_search.localAddressText);
-    if (length == 0 ||
-        ws->sendto(g_search.socket, request, (int)length, 0, (const struct sockaddr*)&to, sizeof to) != (int)length)
-        endSearch();
+    sendRequest(ws, rec->productId, g_search.localAddressText, toNetwork32(INADDR_BROADCAST));
+    sendDirectedRequests(ws, rec->productId);
+    // Nothing went out: no reply can come, and the port is given back.
+    if (g_search.sentCount == 0) endSearch();
+}
+
+int isReplyToSearch(const char* data, int length) {
+    for (int i = 0; i < g_search.sentCount; ++i)
+        if (isDiscoveryReply(data, length, g_search.sentTexts[i])) return 1;
+    return 0;
 }
 
 // One datagram per notification: the socket posts the next notification when
@@ -143,7 +184,7 @@ void readReply(HWND dlg) {
     // filled the buffer with its first part: that part is what is judged.
     if (n == SOCKET_ERROR && ws->WSAGetLastError() == WSAEMSGSIZE) n = DiscoveryReadMax;
     if (n == SOCKET_ERROR || fromLength < (int)sizeof from || from.sin_family != AF_INET) return;
-    if (!isDiscoveryReply(buffer, n, g_search.localAddressText)) return;
+    if (!isReplyToSearch(buffer, n)) return;
 
     Ipv4Bytes source;
     memcpy(source.b, &from.sin_addr, 4);

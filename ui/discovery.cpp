@@ -8,6 +8,25 @@ namespace {
 
 int isLoopback(const Ipv4Bytes& a) { return a.b[0] == 127; }
 
+uint32_t hostOrder(const Ipv4Bytes& a) {
+    return ((uint32_t)a.b[0] << 24) | ((uint32_t)a.b[1] << 16) | ((uint32_t)a.b[2] << 8) | a.b[3];
+}
+
+Ipv4Bytes fromHostOrder(uint32_t v) {
+    Ipv4Bytes a = {{(unsigned char)(v >> 24), (unsigned char)(v >> 16), (unsigned char)(v >> 8), (unsigned char)v}};
+    return a;
+}
+
+// Whether a network of this computer can be reached by a directed broadcast
+// at all: an adapter that is up, a real address, a broadcast address.
+int hasOwnBroadcast(const LocalNetwork& n) {
+    uint32_t address = hostOrder(n.address), mask = hostOrder(n.mask);
+    if (!n.up || address == 0 || isLoopback(n.address)) return 0;
+    if ((address & 0xFFFF0000u) == 0xA9FE0000u) return 0;  // 169.254/16: link-local
+    // /31 and /32 leave no host-free broadcast address: point-to-point links.
+    return mask != 0 && (~mask & 0xFFFFFFFFu) > 1;
+}
+
 // One part of a dotted address at *p, in the base its prefix gives; 0 when
 // there is no digit or the value passes 32 bits.
 int readAddressPart(const char** p, uint32_t* value) {
@@ -75,6 +94,32 @@ size_t buildDiscoveryRequest(char* out, size_t cap, uint16_t productId, const ch
     if (length == 0 || length > cap) return 0;
     memcpy(out, request, length);
     return length;
+}
+
+size_t planDirectedRequests(const LocalNetwork* networks, size_t count, int haveLimitedInterface,
+                            uint32_t limitedInterface, const char* localAddressText, DirectedRequest* out,
+                            size_t cap) {
+    if (!networks || !out) return 0;
+    if (cap > DiscoveryMaxNetworks) cap = DiscoveryMaxNetworks;
+    uint32_t local = localAddressText && localAddressText[0] ? addressToHostOrder(localAddressText) : 0;
+    size_t planned = 0;
+    for (size_t i = 0; i < count && planned < cap; ++i) {
+        const LocalNetwork& n = networks[i];
+        if (!hasOwnBroadcast(n)) continue;
+        uint32_t address = hostOrder(n.address), mask = hostOrder(n.mask);
+        if (haveLimitedInterface ? n.interfaceIndex == limitedInterface
+                                 : local != 0 && (local & mask) == (address & mask))
+            continue;
+        Ipv4Bytes broadcast = fromHostOrder(address | ~mask);
+        size_t k = 0;
+        while (k < planned && memcmp(out[k].broadcast.b, broadcast.b, 4) != 0) ++k;
+        if (k < planned) continue;  // a second adapter on a network already asked
+        DirectedRequest& r = out[planned];
+        if (!formatAddressText(r.addressText, sizeof r.addressText, n.address)) continue;
+        r.broadcast = broadcast;
+        ++planned;
+    }
+    return planned;
 }
 
 int isDiscoveryReply(const char* data, long length, const char* localAddressText) {

@@ -19,6 +19,7 @@ enum {
     DiscoveryRequestMax = 20,     // 5 digits of product id + 15 of address
     DiscoveryReadMax = 255,       // bytes of a datagram that are looked at
     AddressTextCap = 16,          // "255.255.255.255" and its NUL
+    DiscoveryMaxNetworks = 16,    // networks that get a request of their own
 };
 
 // One IPv4 address as it travels: four bytes, first field first.
@@ -55,5 +56,35 @@ uint32_t addressToHostOrder(const char* text);
 // DiscoveryReadMax bytes, equals localAddressText exactly. A negative length
 // (a failed read) reads as an empty payload, which never matches.
 int isDiscoveryReply(const char* data, long length, const char* localAddressText);
+
+// One IPv4 address of this computer with its network, as the IP helper
+// library lists it.
+struct LocalNetwork {
+    Ipv4Bytes address;
+    Ipv4Bytes mask;
+    uint32_t interfaceIndex;
+    int up;  // 0 for an adapter that is down, disconnected or being removed
+};
+
+// A request to one network's own broadcast address (address | ~mask), which
+// carries this computer's address on that network: the scanners there echo
+// that text, and reach it.
+struct DirectedRequest {
+    Ipv4Bytes broadcast;
+    char addressText[AddressTextCap];
+};
+
+// The limited broadcast (255.255.255.255) leaves by one adapter only. Every
+// other network gets a directed request: picks them from the list, in its
+// order, at most one per network and at most min(cap, DiscoveryMaxNetworks).
+// Passed over: adapters that are down, loopback (127/8), link-local
+// (169.254/16) and unset addresses, masks without a broadcast address (/0,
+// /31, /32: point-to-point links), and the networks the limited broadcast
+// reaches already: those of the adapter the system sends it by
+// (limitedInterface, when haveLimitedInterface), or else the network that
+// localAddressText belongs to. Returns how many were written to out.
+size_t planDirectedRequests(const LocalNetwork* networks, size_t count, int haveLimitedInterface,
+                            uint32_t limitedInterface, const char* localAddressText, DirectedRequest* out,
+                            size_t cap);
 
 #endif

@@ -1,5 +1,8 @@
 #include "ui/winsock.h"
 
+#include <iphlpapi.h>
+#include <string.h>
+
 #include "core/system.h"
 
 namespace {
@@ -57,4 +60,101 @@ const WinsockCalls* winsock(void) {
         g_state = ok ? 1 : -1;
     }
     return g_state == 1 ? &g_calls : NULL;
+}
+
+// ---- the networks of this computer ----------------------------------------
+
+namespace {
+
+typedef DWORD(WINAPI* GetIpAddrTableFn)(PMIB_IPADDRTABLE, PULONG, BOOL);
+typedef DWORD(WINAPI* GetBestInterfaceFn)(IPAddr, PDWORD);
+typedef DWORD(WINAPI* GetIfEntryFn)(PMIB_IFROW);
+
+// Flags of an address row's type (Windows 2000 onwards; 0 before).
+const unsigned kAddressDisconnected = 0x0008, kAddressDeleted = 0x0040;
+// Far more than any computer has (a row is 24 bytes): a table that claims
+// more is not read.
+const ULONG kMaxAddressTableBytes = 64 * 1024;
+
+struct IpHelper {
+    GetIpAddrTableFn getIpAddrTable;
+    GetBestInterfaceFn getBestInterface;  // may be missing
+    GetIfEntryFn getIfEntry;              // may be missing
+};
+
+const IpHelper* ipHelper(void) {
+    static IpHelper calls;
+    static int state = 0;  // 0 not tried, 1 loaded, -1 unavailable
+    if (state == 0) {
+        HMODULE m = loadSystemLibrary("iphlpapi.dll");
+        if (m) {
+            calls.getIpAddrTable = lookup<GetIpAddrTableFn>(m, "GetIpAddrTable");
+            calls.getBestInterface = lookup<GetBestInterfaceFn>(m, "GetBestInterface");
+            calls.getIfEntry = lookup<GetIfEntryFn>(m, "GetIfEntry");
+        }
+        state = calls.getIpAddrTable ? 1 : -1;
+    }
+    return state == 1 ? &calls : NULL;
+}
+
+// An adapter that the system says is switched off or without a link.
+int adapterDown(const IpHelper* ip, DWORD index) {
+    if (!ip->getIfEntry) return 0;
+    MIB_IFROW row;
+    memset(&row, 0, sizeof row);
+    row.dwIndex = index;
+    if (ip->getIfEntry(&row) != NO_ERROR) return 0;
+    return row.dwAdminStatus == MIB_IF_ADMIN_STATUS_DOWN || row.dwOperStatus <= MIB_IF_OPER_STATUS_DISCONNECTED;
+}
+
+// The address table in a buffer of the heap's, or null.
+PMIB_IPADDRTABLE readAddressTable(const IpHelper* ip) {
+    HANDLE heap = GetProcessHeap();
+    ULONG size = 0;
+    // The table may grow between the size query and the read: a few tries.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        PMIB_IPADDRTABLE table = NULL;
+        if (size) {
+            table = (PMIB_IPADDRTABLE)HeapAlloc(heap, 0, size);
+            if (!table) return NULL;
+        }
+        ULONG got = size;
+        DWORD rc = ip->getIpAddrTable(table, &got, FALSE);
+        if (rc == NO_ERROR && table && got >= sizeof(DWORD) &&
+            table->dwNumEntries <= (got - sizeof(DWORD)) / sizeof(MIB_IPADDRROW))
+            return table;
+        if (table) HeapFree(heap, 0, table);
+        if (rc != ERROR_INSUFFICIENT_BUFFER || got <= size || got > kMaxAddressTableBytes) return NULL;
+        size = got;
+    }
+    return NULL;
+}
+
+void toBytes(Ipv4Bytes* out, DWORD networkOrder) { memcpy(out->b, &networkOrder, 4); }
+
+}  // namespace
+
+size_t listLocalNetworks(LocalNetwork* out, size_t cap, int* haveLimitedInterface, uint32_t* limitedInterface) {
+    *haveLimitedInterface = 0;
+    *limitedInterface = 0;
+    const IpHelper* ip = ipHelper();
+    if (!ip || !out || cap == 0) return 0;
+    PMIB_IPADDRTABLE table = readAddressTable(ip);
+    if (!table) return 0;
+    size_t count = 0;
+    for (DWORD i = 0; i < table->dwNumEntries && count < cap; ++i) {
+        const MIB_IPADDRROW& row = table->table[i];
+        LocalNetwork& n = out[count++];
+        toBytes(&n.address, row.dwAddr);
+        toBytes(&n.mask, row.dwMask);
+        n.interfaceIndex = row.dwIndex;
+        n.up = !(row.wType & (kAddressDisconnected | kAddressDeleted)) && !adapterDown(ip, row.dwIndex);
+    }
+    HeapFree(GetProcessHeap(), 0, table);
+    DWORD best = 0;
+    if (ip->getBestInterface && ip->getBestInterface(INADDR_BROADCAST, &best) == NO_ERROR) {
+        *haveLimitedInterface = 1;
+        *limitedInterface = best;
+    }
+    return count;
 }

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <winsock.h>
 
+#include "ui/discovery.h"
+
 struct WinsockCalls {
     int(PASCAL* WSAStartup)(WORD, LPWSADATA);
     int(PASCAL* WSACleanup)(void);
@@ -33,6 +35,14 @@ const WinsockCalls* winsock(void);
 // than the system's own. Returns the size read back at the end; 0 when the
 // system does not tell (the first wish it took then stands).
 int growReceiveBuffer(const WinsockCalls* ws, SOCKET s, int want, int floor);
+
+// The IPv4 networks of this computer, from the IP helper library where it
+// exists (Windows 98 and 2000 onwards; loaded from the system folder at
+// first use): at most cap of them, in the library's order. Also tells the
+// adapter the system sends a limited broadcast (255.255.255.255) by, when
+// the library can say (*haveLimitedInterface 1). Returns 0 without the
+// library: the search then sends the limited broadcast alone.
+size_t listLocalNetworks(LocalNetwork* out, size_t cap, int* haveLimitedInterface, uint32_t* limitedInterface);
 
 // Network byte order of a port or an address, without the library.
 inline u_short toNetwork16(u_short v) { return (u_short)((v >> 8) | (v << 8)); }

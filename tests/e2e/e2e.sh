@@ -8,7 +8,7 @@
 # simulated scanners, and one twdriver script that starts the program several
 # times in a row.
 #
-#   e2e.sh --scenario road|languages|versions --wine-root DIR --work DIR
+#   e2e.sh --scenario road|languages|versions|networks --wine-root DIR --work DIR
 #          --exe TwainSetup.exe --driver twdriver.exe --lang-dir DIR [--arch win64]
 #
 # road       Windows XP: Cancel on every page and in the address dialog; the
@@ -21,6 +21,10 @@
 # versions   Windows 98, 2000, XP x64, 7 and Vista in one prefix (the version
 #            is set per program): the OS folder each one takes, the 9x
 #            registry clean-up.
+# networks   a computer on two networks with a scanner on each: the search
+#            lists both, each network gets one request with the computer's
+#            own address there, near-miss replies are dropped, and an install
+#            through the second network's scanner.
 # Last line: "N passed, M failed". KEEP_WORK=1 keeps the work folder. Root only.
 set -u
 
@@ -122,13 +126,15 @@ press 1
 gone
 EOF
 }
-# session NAME DEVICES [VERSION]: runs $work/NAME.tw, output in $out.
+# session NAME DEVICES [VERSION]: runs $work/NAME.tw, output in $out. More
+# options of session.sh in the array session_extra.
+session_extra=()
 session() {
   local t0 t1
   t0=$(date +%s%N)
   bash "$here/session.sh" --wine-root "$wine_root" --arch "$arch" --version "${3:-winxp}" \
     --prefix "$prefix" --driver "$driver" --script "$work/$1.tw" --out "$work/$1.out" \
-    --devices "$2" >"$work/$1.log" 2>&1
+    --devices "$2" "${session_extra[@]}" >"$work/$1.log" 2>&1
   rc=$?
   t1=$(date +%s%N)
   out=$(tr -d '\r' <"$work/$1.out")
@@ -592,8 +598,56 @@ scenario_versions() {
   expect "settings file of the last install" "$(tr -d '\r' <"$tmp/EXMFP16.INI" 2>&1)" "$(ini_text "Example MFP 1600 Series" 10.20.30.40)"
 }
 
+# ============================================================================
+scenario_networks() {
+  cp -a "$repo/examples/package" "$work/pkg"
+  {
+    echo "cd $(winpath "$work/pkg")"
+    start_pages English "Example MFP 1600 Series"
+    echo "wait 1007,1012 10000"
+    echo "press 1"
+    echo "gone"
+    echo "wait 1001,1003 10000"
+    echo "press 1003"
+    echo "wait 1004 10000"
+    echo "waitcount 1004 2 10000"
+    echo "sleep 1000"
+    echo "list 1004"
+    echo "dblclick 1004 0"
+    echo "gone"
+    echo "wait 1001,1003"
+    echo "address 10.98.0.2 3000"
+    echo "press 1"
+    echo "gone"
+    finish 41 ENGLISH
+    after_run
+  } >"$work/networks.tw"
+  # Each scanner also sends six near-miss datagrams per request: among them
+  # the text of another computer on its network (one digit changed).
+  SIM_LOG=$work/net1.log SIM_LOG2=$work/net2.log session_extra=(--networks 2 --sim-args "--junk 6")
+  export SIM_LOG SIM_LOG2
+  session networks 1
+  runs_clean 1
+  expect "both networks' scanners listed, nothing else" "$(grep -E '^(list|item) 1004' <<<"$out")" \
+    "list 1004: count=2 sel=0
+item 1004[0]: 10.98.0.2
+item 1004[1]: 10.99.0.2"
+  local pid=5632  # the 1600 model's product id, 0x1600
+  expect "first network: the limited broadcast alone, with the computer's address there" \
+    "$(grep -o ' from=.* hex=[0-9a-f]*' "$work/net1.log")" \
+    " from=10.99.0.1:4569 to=255.255.255.255 len=13 hex=$(printf '%s' "${pid}10.99.0.1" | od -An -v -tx1 | tr -d ' \n')"
+  expect "second network: one request to its own broadcast address, with the address there" \
+    "$(grep -o ' from=.* hex=[0-9a-f]*' "$work/net2.log")" \
+    " from=10.98.0.1:4569 to=10.98.0.255 len=13 hex=$(printf '%s' "${pid}10.98.0.1" | od -An -v -tx1 | tr -d ' \n')"
+  has "first network: replies and near misses sent" "$(cat "$work/networks.log")" "scanner-sim: requests=1 replies=1 junk=6"
+  has "second network: replies and near misses sent" "$(cat "$work/networks.log")" "scanner-sim 2: requests=1 replies=1 junk=6"
+  expect "settings file: the second network's scanner" "$(tr -d '\r' <"$(temp_dir "$drive")/EXMFP16.INI" 2>&1)" \
+    "$(ini_text "Example MFP 1600 Series" 10.98.0.2)"
+}
+
 case "$scenario" in
   road) scenario_road ;;
+  networks) scenario_networks ;;
   languages) scenario_languages ;;
   versions) scenario_versions ;;
   *) echo "e2e: no scenario $scenario"; exit 2 ;;

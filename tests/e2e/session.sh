@@ -7,7 +7,8 @@
 # is checked with `ip netns identify` before the script may go on.
 #
 #   session.sh --wine-root DIR --prefix COPY --driver TWDRIVER.exe --script FILE.tw --out FILE
-#              [--arch win64] [--version winxp] [--devices N] [--reg FILE.reg]
+#              [--arch win64] [--version winxp] [--devices N] [--networks 2] [--sim-args "..."]
+#              [--reg FILE.reg]
 #              [--xvfb] [--shots DIR]
 #
 # --prefix COPY   the fresh prefix, kept afterwards for inspection (replaced
@@ -16,6 +17,9 @@
 #                 so nothing of the script runs before the check
 # --out           twdriver's (and the program's) output
 # --devices N     simulated scanners answering the search (0: none started)
+# --networks 2    the computer is on a second network with a scanner of its own
+#                 (tests/netns/netns-run.sh)
+# --sim-args      extra options of the simulated scanners (netns-run.sh)
 # --reg FILE      registry file imported into the copy before its session
 # --xvfb          a private X server (xvfb-run) instead of Wine's null driver
 #                 output; the prefix must then use the X11 driver (--reg)
@@ -27,11 +31,11 @@ set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 
-wine_root="" prefix="" driver="" script="" out="" arch=win64 version=winxp devices=1
+wine_root="" prefix="" driver="" script="" out="" arch=win64 version=winxp devices=1 networks=1 sim_args=""
 reg="" xvfb=0 shots="" inner=0
 args=("$@")
 . "$repo/tests/lib/options.sh"
-tw_options "wine-root prefix driver script out arch version devices reg xvfb! shots inner!" "$@"
+tw_options "wine-root prefix driver script out arch version devices networks sim-args reg xvfb! shots inner!" "$@"
 tw_require wine_root prefix driver script out
 
 . "$repo/tests/lib/twscript.sh"  # winpath
@@ -39,7 +43,7 @@ absdir() { mkdir -p "$1" && (cd "$1" && pwd); }
 
 if [ "$inner" = 0 ]; then
   [ "$(id -u)" -eq 0 ] || { echo "session: must run as root (network namespaces)" >&2; exit 1; }
-  harness=("$repo/tests/netns/netns-run.sh")
+  harness=("$repo/tests/netns/netns-run.sh" --networks "$networks" --sim-args "$sim_args")
   if [ "$devices" -gt 0 ]; then harness+=(--devices "$devices"); else harness+=(--no-sim); fi
   inner_cmd=(bash "$0" "${args[@]}" --inner)
   if [ "$xvfb" = 1 ]; then

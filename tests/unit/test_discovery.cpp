@@ -4,6 +4,7 @@
 
 #include <string.h>
 #include <string>
+#include <vector>
 
 #include "ui/discovery.h"
 
@@ -135,4 +136,60 @@ TEST(AddressText, ReadsAsInetAddrDoes) {
         {"1.", 0xFFFFFFFFu},           {"4294967296", 0xFFFFFFFFu}};
     for (const auto& c : cases) EXPECT_EQ(addressToHostOrder(c.text), c.value) << c.text;
     EXPECT_EQ(addressToHostOrder(nullptr), 0xFFFFFFFFu);
+}
+
+namespace {
+
+LocalNetwork net(Ipv4Bytes address, int prefix, uint32_t index, int up = 1) {
+    uint32_t m = prefix ? 0xFFFFFFFFu << (32 - prefix) : 0;
+    LocalNetwork n = {address, ip(m >> 24, (m >> 16) & 255, (m >> 8) & 255, m & 255), index, up};
+    return n;
+}
+
+// "broadcast<-text" for each planned request, blank-separated.
+std::string plan(std::initializer_list<LocalNetwork> list, int haveLimited, uint32_t limited,
+                 const char* local = "10.99.0.1", size_t cap = 64) {
+    DirectedRequest out[64];
+    size_t n = planDirectedRequests(list.begin(), list.size(), haveLimited, limited, local, out, cap);
+    std::string s;
+    for (size_t i = 0; i < n; ++i) {
+        char b[AddressTextCap];
+        formatAddressText(b, sizeof b, out[i].broadcast);
+        s += (s.empty() ? "" : " ") + std::string(b) + "<-" + out[i].addressText;
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(DirectedRequests, EveryOtherNetworkOnceWithItsOwnAddress) {
+    // One network: the limited broadcast alone, whichever way its adapter is known.
+    EXPECT_EQ(plan({net(ip(10, 99, 0, 1), 24, 2)}, 1, 2), "");
+    EXPECT_EQ(plan({net(ip(10, 99, 0, 1), 24, 2)}, 0, 0), "");
+    // A second and third network, one of them /16; the adapter the system
+    // sends the limited broadcast by is skipped even where localAddressText
+    // is elsewhere.
+    auto two = {net(ip(10, 99, 0, 1), 24, 2), net(ip(10, 98, 0, 1), 24, 3), net(ip(172, 16, 5, 9), 16, 4)};
+    EXPECT_EQ(plan(two, 1, 2), "10.98.0.255<-10.98.0.1 172.16.255.255<-172.16.5.9");
+    EXPECT_EQ(plan(two, 1, 3), "10.99.0.255<-10.99.0.1 172.16.255.255<-172.16.5.9");
+    EXPECT_EQ(plan(two, 0, 0, "10.98.0.1"), "10.99.0.255<-10.99.0.1 172.16.255.255<-172.16.5.9");
+    // A second adapter (or address) on a network already asked: no second request.
+    EXPECT_EQ(plan({net(ip(10, 98, 0, 1), 24, 3), net(ip(10, 98, 0, 7), 24, 5)}, 1, 2), "10.98.0.255<-10.98.0.1");
+}
+
+TEST(DirectedRequests, NetworksWithoutTheirOwnBroadcastArePassedOver) {
+    EXPECT_EQ(plan({net(ip(127, 0, 0, 1), 8, 1), net(ip(169, 254, 3, 4), 16, 3), net(ip(0, 0, 0, 0), 8, 4),
+                    net(ip(10, 1, 0, 1), 32, 5), net(ip(10, 2, 0, 1), 31, 6), net(ip(10, 3, 0, 1), 0, 7),
+                    net(ip(10, 4, 0, 1), 24, 8, 0), net(ip(10, 5, 0, 1), 30, 9)},
+                   1, 2),
+              "10.5.0.3<-10.5.0.1");
+}
+
+TEST(DirectedRequests, BoundedByTheCapAndTheFixedLimit) {
+    std::vector<LocalNetwork> many;
+    for (int i = 0; i < 40; ++i) many.push_back(net(ip(10, i, 0, 1), 24, 10 + i));
+    DirectedRequest out[64];
+    EXPECT_EQ(planDirectedRequests(many.data(), many.size(), 1, 2, "10.0.0.1", out, 64), (size_t)DiscoveryMaxNetworks);
+    EXPECT_EQ(planDirectedRequests(many.data(), many.size(), 1, 2, "10.0.0.1", out, 3), 3u);
+    EXPECT_EQ(planDirectedRequests(NULL, 5, 1, 2, "10.0.0.1", out, 3), 0u);
 }
