@@ -107,15 +107,14 @@ int adapterDown(const IpHelper* ip, DWORD index) {
     return row.dwAdminStatus == MIB_IF_ADMIN_STATUS_DOWN || row.dwOperStatus <= MIB_IF_OPER_STATUS_DISCONNECTED;
 }
 
-// The address table in a buffer of the heap's, or null.
+// The address table in a LocalAlloc buffer, or null.
 PMIB_IPADDRTABLE readAddressTable(const IpHelper* ip) {
-    HANDLE heap = GetProcessHeap();
     ULONG size = 0;
     // The table may grow between the size query and the read: a few tries.
     for (int attempt = 0; attempt < 3; ++attempt) {
         PMIB_IPADDRTABLE table = NULL;
         if (size) {
-            table = (PMIB_IPADDRTABLE)HeapAlloc(heap, 0, size);
+            table = (PMIB_IPADDRTABLE)LocalAlloc(LMEM_FIXED, size);
             if (!table) return NULL;
         }
         ULONG got = size;
@@ -123,7 +122,7 @@ PMIB_IPADDRTABLE readAddressTable(const IpHelper* ip) {
         if (rc == NO_ERROR && table && got >= sizeof(DWORD) &&
             table->dwNumEntries <= (got - sizeof(DWORD)) / sizeof(MIB_IPADDRROW))
             return table;
-        if (table) HeapFree(heap, 0, table);
+        if (table) LocalFree(table);
         if (rc != ERROR_INSUFFICIENT_BUFFER || got <= size || got > kMaxAddressTableBytes) return NULL;
         size = got;
     }
@@ -150,7 +149,7 @@ size_t listLocalNetworks(LocalNetwork* out, size_t cap, int* haveLimitedInterfac
         n.interfaceIndex = row.dwIndex;
         n.up = !(row.wType & (kAddressDisconnected | kAddressDeleted)) && !adapterDown(ip, row.dwIndex);
     }
-    HeapFree(GetProcessHeap(), 0, table);
+    LocalFree(table);
     DWORD best = 0;
     if (ip->getBestInterface && ip->getBestInterface(INADDR_BROADCAST, &best) == NO_ERROR) {
         *haveLimitedInterface = 1;
