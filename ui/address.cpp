@@ -19,13 +19,17 @@
 
 namespace {
 
-// Where the address field goes, in pixels of the dialog's client area. The
-// Arabic templates are mirrored, so the field moves to the right there.
+// Where the address field goes, in pixels of the dialog's client area at 96
+// DPI, scaled by the system's DPI like the font the templates size their
+// buttons with. The Arabic templates are mirrored, so the field moves to the
+// right there. It never covers a button: with a font wider than the one these
+// figures were made for, it gives way to the button beside it (kFieldGap).
 const int kFieldLeft = 25;
 const int kFieldLeftArabic = 110;
 const int kFieldTop = 40;
 const int kFieldWidth = 200;
 const int kFieldHeight = 20;
+const int kFieldGap = 4;
 
 // A host with more addresses than this is judged on its first ones.
 const int kMaxHostAddresses = 16;
@@ -253,12 +257,37 @@ INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
 // The address field while its dialog is open.
 HWND g_addressField = NULL;
 
+PlaceRect addressFieldRect(HWND dlg, const AddressPromptRecord* rec) {
+    const int dpi = systemDpi();
+    PlaceRect want;
+    want.left = scaleForDpi(rec->languageId == IDS_LANGUAGE_ARABIC ? kFieldLeftArabic : kFieldLeft, dpi);
+    want.top = scaleForDpi(kFieldTop, dpi);
+    want.right = want.left + scaleForDpi(kFieldWidth, dpi);
+    want.bottom = want.top + scaleForDpi(kFieldHeight, dpi);
+    static const int ids[] = {IDOK, IDCANCEL, IDC_SEARCH};
+    PlaceRect buttons[3];
+    int count = 0;
+    for (int id : ids) {
+        HWND button = GetDlgItem(dlg, id);
+        RECT r;
+        if (!button || !GetWindowRect(button, &r)) continue;
+        MapWindowPoints(NULL, dlg, (POINT*)&r, 2);
+        PlaceRect& b = buttons[count++];
+        b.left = r.left < r.right ? r.left : r.right;  // a mirrored map swaps them
+        b.right = r.left < r.right ? r.right : r.left;
+        b.top = r.top;
+        b.bottom = r.bottom;
+    }
+    return placeClearOf(want, buttons, count, scaleForDpi(kFieldGap, dpi));
+}
+
 void createAddressField(HWND dlg, const AddressPromptRecord* rec) {
-    int left = rec->languageId == IDS_LANGUAGE_ARABIC ? kFieldLeftArabic : kFieldLeft;
+    PlaceRect at = addressFieldRect(dlg, rec);
     // Control id 0: the field's own notifications must never read as OK,
     // Cancel or Search, which are told apart by id alone.
-    g_addressField = CreateWindowExA(0, "SysIPAddress32", "svrIPEdit1", WS_CHILD | WS_GROUP | WS_TABSTOP, left,
-                                     kFieldTop, kFieldWidth, kFieldHeight, dlg, NULL, GetModuleHandleA(NULL), NULL);
+    g_addressField = CreateWindowExA(0, "SysIPAddress32", "svrIPEdit1", WS_CHILD | WS_GROUP | WS_TABSTOP, at.left,
+                                     at.top, at.right - at.left, at.bottom - at.top, dlg, NULL,
+                                     GetModuleHandleA(NULL), NULL);
     if (!g_addressField) return;
     ShowWindow(g_addressField, SW_SHOW);
     SetFocus(g_addressField);

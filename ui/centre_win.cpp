@@ -24,3 +24,14 @@ void centreWindow(HWND wnd) {
     }
     MoveWindow(wnd, at.left, at.top, width, height, TRUE);
 }
+
+int systemDpi(void) {
+    static int dpi = 0;
+    if (dpi == 0) {
+        HDC ic = CreateICA("DISPLAY", NULL, NULL, NULL);
+        int got = ic ? GetDeviceCaps(ic, LOGPIXELSY) : 0;
+        if (ic) DeleteDC(ic);
+        dpi = got > 0 ? got : 96;
+    }
+    return dpi;
+}

@@ -72,6 +72,7 @@ const LOGFONTA* headerFont(const char* face, LONG height, LONG weight) {
 void paintHeader(HWND dlg, const char* text) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(dlg, &ps);
+    const int dpi = systemDpi();
     HBITMAP bitmap = LoadBitmapA(localisedModule(), MAKEINTRESOURCEA(IDB_HEADER));
     if (bitmap) {
         BITMAP info;
@@ -79,17 +80,26 @@ void paintHeader(HWND dlg, const char* text) {
         GetObjectA(bitmap, sizeof info, &info);
         HDC mem = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(mem, bitmap);
+        // The page grows with the system's DPI, and so does the picture. Its
+        // font does not grow in exact proportion, so above 96 DPI the picture
+        // is widened to the page where the page came out wider. HALFTONE
+        // keeps it smooth where the system offers it (NT); the brush origin
+        // must be set again after choosing it.
+        int width = scaleForDpi(info.bmWidth, dpi), height = scaleForDpi(info.bmHeight, dpi);
+        RECT client;
+        if (dpi != 96 && GetClientRect(dlg, &client) && client.right > width) width = client.right;
         SetStretchBltMode(dc, HALFTONE);
-        StretchBlt(dc, 0, 0, info.bmWidth, info.bmHeight, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        SetBrushOrgEx(dc, 0, 0, NULL);
+        StretchBlt(dc, 0, 0, width, height, mem, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         SelectObject(mem, old);
         DeleteDC(mem);
         DeleteObject(bitmap);
     }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
-    HFONT font = CreateFontIndirectA(headerFont("Arial Black", 30, FW_BOLD));
+    HFONT font = CreateFontIndirectA(headerFont("Arial Black", scaleForDpi(30, dpi), FW_BOLD));
     HGDIOBJ oldFont = SelectObject(dc, font);
-    TextOutA(dc, 30, 20, text, (int)strlen(text));
+    TextOutA(dc, scaleForDpi(30, dpi), scaleForDpi(20, dpi), text, (int)strlen(text));
     SelectObject(dc, oldFont);
     DeleteObject(font);
     EndPaint(dlg, &ps);

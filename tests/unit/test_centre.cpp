@@ -29,3 +29,29 @@ TEST(CentreMath, OnTheOwnerStartsFromItsCorner) {
     EXPECT_EQ(o.left, -300);
     EXPECT_EQ(o.top, 70);
 }
+
+TEST(Placement, PixelsScaleWithTheDpiAndStayPutAt96) {
+    EXPECT_EQ(scaleForDpi(25, 96), 25);
+    EXPECT_EQ(scaleForDpi(25, 144), 38);  // 37.5 rounds up
+    EXPECT_EQ(scaleForDpi(313, 120), 391);
+    EXPECT_EQ(scaleForDpi(-3, 144), -5);
+    EXPECT_EQ(scaleForDpi(30, 0), 30);
+}
+
+TEST(Placement, TheFieldGivesWayToTheButtonsOfItsRow) {
+    const PlaceRect field = {25, 40, 225, 60};
+    // English at Times New Roman's size: Search 6 px clear, OK and Cancel below.
+    PlaceRect english[] = {{231, 40, 302, 62}, {130, 65, 223, 87}, {229, 65, 298, 87}};
+    PlaceRect r = placeClearOf(field, english, 3, 4);
+    EXPECT_EQ(r.left, 25);
+    EXPECT_EQ(r.right, 225);
+    // A wider font (Japanese): Search starts inside the field, which ends before it.
+    PlaceRect japanese[] = {{210, 37, 277, 58}};
+    EXPECT_EQ(placeClearOf(field, japanese, 1, 4).right, 206);
+    // Mirrored (Arabic): Search on the left reaching into the field moves it right.
+    const PlaceRect arabic = {110, 40, 310, 60};
+    PlaceRect search[] = {{21, 40, 121, 62}};
+    r = placeClearOf(arabic, search, 1, 4);
+    EXPECT_EQ(r.left, 125);
+    EXPECT_EQ(r.right, 310);
+}

@@ -75,27 +75,34 @@ copy_prefix() {
     xargs -0 -r cp -a --remove-destination --parents -t "$to")
 }
 
+# The fonts every prefix gets (fonts.reg); a template made with other ones is
+# made again, and so are the copies made from it.
+fonts_reg="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/fonts.reg"
+stamp=$(sha1sum "$fonts_reg" | cut -c1-12)
+ready() { [ -f "$1/.ready" ] && [ "$(cat "$1/.ready")" = "$stamp" ]; }
+
 # make_prefix DIR VERSION: template once per kind, then a copy per version.
 make_prefix() {
   local dir="$1" ver="$2" tmpl="$root/template-$arch"
   exec 9>"$root/.lock-$arch"
   flock 9
-  if [ ! -f "$tmpl/.ready" ]; then
+  if ! ready "$tmpl"; then
     rm -rf "$tmpl"
     WINEPREFIX="$tmpl" quiet "$wine" wineboot -i
     # No display is needed for these tests; windows still exist with the
     # null driver. Under Xvfb Wine draws its own frames (no window manager).
     WINEPREFIX="$tmpl" quiet "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
     WINEPREFIX="$tmpl" quiet "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    WINEPREFIX="$tmpl" quiet "$wine" reg import "Z:${fonts_reg//\//\\}"
     WINEPREFIX="$tmpl" quiet wineserver -w
-    touch "$tmpl/.ready"
+    echo "$stamp" >"$tmpl/.ready"
   fi
-  if [ ! -f "$dir/.ready" ]; then
+  if ! ready "$dir"; then
     copy_prefix "$tmpl" "$dir"
     rm -f "$dir/.ready"
     WINEPREFIX="$dir" quiet "$wine" reg add 'HKCU\Software\Wine' /v Version /d "$ver" /f
     WINEPREFIX="$dir" quiet wineserver -w
-    touch "$dir/.ready"
+    echo "$stamp" >"$dir/.ready"
   fi
   flock -u 9
 }
@@ -114,7 +121,7 @@ else
     prefix="$root/shared-$arch-$version"
     exec 9>"$root/.lock-$arch"
     flock 9
-    if [ ! -f "$prefix/.ready" ]; then
+    if ! ready "$prefix"; then
       copy_prefix "$pristine" "$prefix"
     fi
     flock -u 9

@@ -14,8 +14,10 @@
 #                         so the first two pages are Arabic too): mirrored
 #   install-FOLDER.png    the install page in each of the 25 languages,
 #                         chosen on the language page
+#   en144-NN-PAGE.png     the English pages at 144 DPI (150 %, a common
+#                         laptop setting)
 # Needs a built win64 tree (make build; BUILD names another build folder)
-# and root (network namespaces). Takes about two minutes.
+# and root (network namespaces). Takes about three minutes.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 build=$repo/${BUILD:-build}
@@ -63,6 +65,11 @@ LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 tour_session screens-en "$raw/english.tw" --
 # Session 2, Arabic system and Arabic chosen: the mirrored pages.
 tour_pages "$raw" "$(tour_str ARABIC 71)" "Example MFP 1600 Series" ar >"$raw/arabic.tw"
 LANG=ar_SA.UTF-8 LC_ALL=ar_SA.UTF-8 tour_session screens-ar "$raw/arabic.tw" --xvfb --shots "$raw" || failed screens-ar
+
+# Session 3, English at 144 DPI.
+tour_pages "$raw" "$(tour_str ENGLISH 67)" "Example MFP 1600 Series" en144 >"$raw/english144.tw"
+LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 TOUR_DPI=144 tour_session screens-en144 "$raw/english144.tw" --xvfb \
+  --shots "$raw" || failed screens-en144
 
 count=0
 for png in "$raw"/*.png; do

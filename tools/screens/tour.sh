@@ -12,34 +12,34 @@ tour_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # A text of the string table of a language folder (e.g. ENGLISH 67).
 tour_str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$repo/ui/resources/lang/$1.txt"; }
 
-# tour_reg FILE MANAGED: the registry settings of a prefix that shows the
-# wizard on an X server. Wine draws the window frames itself when MANAGED is
-# N (there is no window manager under Xvfb). Fonts: the Japanese template
-# font is realised with the installed Japanese font; letters that a page's
-# font lacks (Korean, Chinese, Thai on an English system) are drawn with the
-# installed fonts linked to it, as Windows links its own: Wine realises the
-# missing "Times New Roman" as the first font linked to it (DejaVu Sans,
-# which it picks anyway, so the pages keep their size) and looks further
-# letters up by that font's name; the Thai "MS Sans Serif" shows Thai only
-# when realised as the Thai font itself. Wine's own Tahoma (dialog frames)
-# and Marlett (their close box) are registered from where the distribution
-# keeps them, since the prefix's Fonts folder is empty.
+# tour_reg FILE MANAGED [DPI]: the registry settings of a prefix that shows
+# the wizard on an X server, at DPI (default 96). Wine draws the window
+# frames itself when MANAGED is N (there is no window manager under Xvfb).
+# Fonts: every prefix has metric-compatible replacements of the pages' fonts
+# (tests/wine/fonts.reg); letters that a page's font lacks (Korean, Chinese,
+# Thai on an English system) are drawn with the installed fonts linked to
+# it, as Windows links its own, looked up by the name of the font that
+# realises it; the Thai "MS Sans Serif" shows Thai only when realised as the
+# Thai font itself. Wine's own Tahoma (dialog frames) and Marlett (their
+# close box) are registered from where the distribution keeps them, since
+# the prefix's Fonts folder is empty.
 tour_multi_sz() {  # REG_MULTI_SZ of the arguments, as a .reg file writes it
   local hex
   hex=$(printf '%s\0' "$@" | od -An -v -tx1 | tr -s ' \n' ',' | sed -e 's/^,//' -e 's/,$//')
   printf 'hex(7):%s,00' "$hex"
 }
 tour_reg() {
-  local fonts=/usr/share/wine/fonts f
+  local fonts=/usr/share/wine/fonts f others
+  others=$(tour_multi_sz 'Loma.ttf,Loma' 'wqy-zenhei.ttc,WenQuanYi Zen Hei' 'ipag.ttf,IPAGothic')
   {
     printf '%s\r\n' 'REGEDIT4' '' \
       '[HKEY_CURRENT_USER\Software\Wine\Drivers]' '"Graphics"="x11"' '' \
       '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' "\"Managed\"=\"$2\"" '' \
-      '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' '"MS UI Gothic"="IPAGothic"' '' \
+      '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf '%08x' "${3:-96}")" '' \
       '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]' \
-      "\"Times New Roman\"=$(tour_multi_sz 'DejaVuSans.ttf,DejaVu Sans')" \
+      "\"Liberation Serif\"=$others" \
       "\"MS Sans Serif\"=$(tour_multi_sz 'Loma.ttf,Loma')" \
-      "\"DejaVu Sans\"=$(tour_multi_sz 'Loma.ttf,Loma' 'wqy-zenhei.ttc,WenQuanYi Zen Hei' 'ipag.ttf,IPAGothic')" '' \
+      "\"DejaVu Sans\"=$others" '' \
       '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Fonts]'
     for f in "Tahoma:tahoma" "Tahoma Bold:tahomabd" "Marlett:marlett"; do
       [ -f "$fonts/${f#*:}.ttf" ] &&
@@ -50,16 +50,17 @@ tour_reg() {
 }
 
 # tour_session NAME SCRIPT [SESSION OPTIONS...]: runs a twdriver script in a
-# fresh X11 prefix ($build/run/prefix, kept until the next run) with three
-# simulated scanners; output in $build/run/NAME.out.
+# fresh X11 prefix ($TOUR_DIR/prefix, default $build/run, kept until the
+# next run) with three simulated scanners, at TOUR_DPI (default 96); output
+# in $TOUR_DIR/NAME.out.
 tour_session() {
-  local name=$1 script=$2
+  local name=$1 script=$2 dir=${TOUR_DIR:-$build/run}
   shift 2
-  mkdir -p "$build/run"
-  tour_reg "$build/run/x11.reg" "${TOUR_MANAGED:-N}"
+  mkdir -p "$dir"
+  tour_reg "$dir/x11.reg" "${TOUR_MANAGED:-N}" "${TOUR_DPI:-96}"
   bash "$repo/tests/e2e/session.sh" --wine-root "$build/win64/wine" --arch win64 --version "${TOUR_VERSION:-winxp}" \
-    --prefix "$build/run/prefix" --driver "$(tour_driver)" --script "$script" --out "$build/run/$name.out" \
-    --devices 3 --reg "$build/run/x11.reg" "$@"
+    --prefix "$dir/prefix" --driver "$(tour_driver)" --script "$script" --out "$dir/$name.out" \
+    --devices 3 --reg "$dir/x11.reg" "$@"
 }
 
 # tour_pages SHOTS LANGUAGE MODEL TAG: twdriver commands for every page of an
