@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "core/oscode.h"
 #include "core/system.h"
 #include "core/text.h"
 #include "package/languages.h"
@@ -32,13 +33,50 @@ int isDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name,
 
 }  // namespace
 
+namespace {
+
+typedef DWORD(WINAPI* GetCurrentDirectoryWFn)(DWORD, LPWSTR);
+typedef DWORD(WINAPI* GetShortPathNameWFn)(LPCWSTR, LPWSTR, DWORD);
+
+// A wide path in the ANSI code page, only when every character survives
+// (no best-fit look-alikes, no default character).
+int exactAnsi(const wchar_t* wide, char (&out)[256]) {
+    BOOL lossy = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, out, sizeof out, NULL, &lossy);
+    return n > 0 && !lossy;
+}
+
+// On the NT family the current folder's real name is wide; a name that the
+// ANSI code page cannot hold (a Cyrillic folder on an English Windows) reads
+// through the ANSI calls as question marks, which name no folder. Its short
+// (8.3) name is plain ASCII and names the same folder. Returns 1 with the
+// ANSI form in out; 0 when the wide calls are missing (the Windows 95
+// family) or fail; -1 when the name cannot be given in ANSI at all.
+int readWideCurrentDirectory(char (&out)[256]) {
+    GetCurrentDirectoryWFn current = lookupLoaded<GetCurrentDirectoryWFn>("kernel32.dll", "GetCurrentDirectoryW");
+    GetShortPathNameWFn shortName = lookupLoaded<GetShortPathNameWFn>("kernel32.dll", "GetShortPathNameW");
+    wchar_t wide[DirectoryRoom], brief[DirectoryRoom];
+    DWORD n = current ? current(DirectoryRoom, wide) : 0;
+    if (n == 0 || n >= DirectoryRoom) return 0;
+    if (exactAnsi(wide, out)) return 1;
+    n = shortName ? shortName(wide, brief, DirectoryRoom) : 0;
+    if (n > 0 && n < DirectoryRoom && exactAnsi(brief, out)) return 1;
+    return -1;
+}
+
+}  // namespace
+
 int readPackageRoot(InstallContext* ctx) {
     char dir[256];
-    DWORD n = GetCurrentDirectoryA(sizeof dir, dir);
-    // A longer path reports the room it needs; it is refused, not cut.
-    if (n == 0 || n >= sizeof dir) {
-        ctx->packageRoot[0] = '\0';
-        return 0;
+    ctx->packageRoot[0] = '\0';
+    int wide = isNtFamily(ctx->osCode) || ctx->osCode == OsNt4 ? readWideCurrentDirectory(dir) : 0;
+    // A folder that no ANSI path names is no package the program can read:
+    // refused, like a path that is too long, rather than listed as empty.
+    if (wide < 0) return 0;
+    if (wide == 0) {
+        DWORD n = GetCurrentDirectoryA(sizeof dir, dir);
+        // A longer path reports the room it needs; it is refused, not cut.
+        if (n == 0 || n >= sizeof dir) return 0;
     }
     return textCopy(ctx->packageRoot, dir);
 }

@@ -3,7 +3,7 @@
 # entries it leaves. Each scenario is one session in a fresh prefix whose
 # server lives in private network namespaces with simulated scanners (the
 # program's search broadcasts), so these tests need root.
-foreach(scenario road languages versions networks)
+foreach(scenario road languages versions networks folder)
   add_test(NAME ${WINE_ARCH}.e2e.${scenario}
     COMMAND ${WINE_GATE} bash ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.sh --scenario ${scenario}
             --wine-root ${CMAKE_BINARY_DIR}/wine --work ${CMAKE_BINARY_DIR}/e2e --arch ${WINE_ARCH}

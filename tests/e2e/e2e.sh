@@ -8,7 +8,7 @@
 # simulated scanners, and one twdriver script that starts the program several
 # times in a row.
 #
-#   e2e.sh --scenario road|languages|versions|networks --wine-root DIR --work DIR
+#   e2e.sh --scenario road|languages|versions|networks|folder --wine-root DIR --work DIR
 #          --exe TwainSetup.exe --driver twdriver.exe --lang-dir DIR [--arch win64]
 #
 # road       Windows XP: Cancel on every page and in the address dialog; the
@@ -25,6 +25,9 @@
 #            lists both, each network gets one request with the computer's
 #            own address there, near-miss replies are dropped, and an install
 #            through the second network's scanner.
+# folder     the package (with the exe) in a folder whose name an English
+#            Windows's ANSI code page cannot hold (Cyrillic): the language
+#            list and an install from there.
 # Last line: "N passed, M failed". KEEP_WORK=1 keeps the work folder. Root only.
 set -u
 
@@ -645,8 +648,41 @@ item 1004[1]: 10.99.0.2"
     "$(ini_text "Example MFP 1600 Series" 10.98.0.2)"
 }
 
+# ============================================================================
+scenario_folder() {
+  local dir="$work/Драйвер сканера" D
+  mkdir -p "$dir"
+  cp -a "$repo/examples/package/." "$dir/"
+  cp "$exe" "$dir/TwainSetup.exe"
+  D=$(winpath "$dir")
+  {
+    echo "cd $D"
+    echo "start $D\\TwainSetup.exe"
+    echo "wait 1015 20000"
+    echo "list 1015"
+    echo "selecttext 1015 English"
+    echo "press 1"
+    echo "gone"
+    echo "wait 1014 10000"
+    echo "selecttext 1014 Example MFP 1800 Series"
+    echo "press 1"
+    echo "gone"
+    install_typed 10.20.30.41
+    finish 41 ENGLISH
+    after_run
+  } >"$work/folder.tw"
+  session folder 0
+  runs_clean 1
+  expect "language list from the Cyrillic folder" "$(grep '^list 1015: ' <<<"$out")" "list 1015: count=25 sel=0"
+  files_from "install from the Cyrillic folder" "$(on_disk "$(twain_dir "$drive")/EXMFP18")" \
+    "$dir/WIN2K_XP/ENGLISH" EXMFP18.ds EXMSC18.dll EXMRES.dll EXMFP18.lng
+  expect "settings file" "$(tr -d '\r' <"$(temp_dir "$drive")/EXMFP18.INI" 2>&1)" \
+    "$(ini_text "Example MFP 1800 Series" 10.20.30.41)"
+}
+
 case "$scenario" in
   road) scenario_road ;;
+  folder) scenario_folder ;;
   networks) scenario_networks ;;
   languages) scenario_languages ;;
   versions) scenario_versions ;;
