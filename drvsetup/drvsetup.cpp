@@ -48,8 +48,10 @@ extern "C" int __cdecl SetupCopyOEMInf_2K(const char* infPath) {
     auto copyOemInf =
         findPlatformFunctionAs<decltype(&SetupCopyOEMInfA)>("setupapi.dll", "SetupCopyOEMInfA", &module);
     if (!copyOemInf) return FALSE;
-    char destination[128];  // the name of the copy is of no interest to the caller
-    BOOL ok = copyOemInf(infPath, NULL, SPOST_PATH, 0, destination, sizeof destination, NULL, NULL);
+    // The name of the copy is of no interest to the caller, so none is asked
+    // for: Wine's ANSI form then reports a failure with the error of the copy
+    // itself, not with one made up from the size of a name it never wrote.
+    BOOL ok = copyOemInf(infPath, NULL, SPOST_PATH, 0, NULL, 0, NULL, NULL);
     releasePlatformLibrary(module);
     return ok;
 }

@@ -255,9 +255,8 @@ TEST(V_DrvSetup, FailuresComeBackAsThePlatformReportsThem) {
     typedef BOOL(WINAPI * CopyFn)(PCSTR, PCSTR, DWORD, DWORD, PSTR, DWORD, PDWORD, PSTR*);
     auto copy = (CopyFn)(void (*)(void))platform("setupapi.dll", "SetupCopyOEMInfA");
     ASSERT_TRUE(copy);
-    char name[128];
     SetLastError(0);
-    BOOL direct = copy(missing, NULL, 1, 0, name, sizeof name, NULL, NULL);
+    BOOL direct = copy(missing, NULL, 1, 0, NULL, 0, NULL, NULL);
     DWORD directError = GetLastError();
     SetLastError(0);
     EXPECT_EQ(lib.copyOemInf(missing), direct);
