@@ -300,15 +300,18 @@ has "search button" "$o" "control 1003 Button: Search"
 has "OK button" "$o" "control 1 Button: OK"
 has "Cancel button" "$o" "control 2 Button: Cancel"
 fields=$(grep '^field: ' <<<"$o")
+# prompt-host shows the common (left-to-right) template for every language,
+# whose Search button starts at x=231 on the field's row: the Arabic field,
+# asked for at 110 and 200 wide, ends 4 pixels before it.
 expect "address field, then the Arabic one" "$fields" \
 "field: x=25 y=40 w=200 h=20 id=0 child=1 group=1 tabstop=1 exstyle=0 visible=1 focus=1
-field: x=110 y=40 w=200 h=20 id=0 child=1 group=1 tabstop=1 exstyle=0 visible=1 focus=1"
+field: x=110 y=40 w=117 h=20 id=0 child=1 group=1 tabstop=1 exstyle=0 visible=1 focus=1"
 # As created (the field then shows its address as its window text): child,
 # group and tab stop, not yet visible, no extended style.
 created="created: SysIPAddress32 text=svrIPEdit1 x=25 y=40 w=200 h=20 style=0x40030000 exstyle=0x0 id=0 parent=#32770"
 expect "address field's creation, one per prompt" "$(grep '^created: ' <<<"$o")" \
   "$created
-${created/x=25/x=110}
+${created/x=25 y=40 w=200/x=110 y=40 w=117}
 $created
 $created
 $created
