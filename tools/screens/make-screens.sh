@@ -13,7 +13,8 @@
 #   ar-NN-PAGE.png        the same in Arabic (Arabic system locale as well,
 #                         so the first two pages are Arabic too): mirrored
 #   install-FOLDER.png    the install page in each of the 25 languages,
-#                         chosen on the language page
+#                         chosen on the language page (Arabic: on the
+#                         Arabic system)
 #   en144-NN-PAGE.png     the English pages at 144 DPI (150 %, a common
 #                         laptop setting)
 # Needs a built win64 tree (make build; BUILD names another build folder)
@@ -42,6 +43,9 @@ mkdir -p "$raw"
   echo "cd $(tour_winpath "$repo/examples/package")"
   sed -n 's/^LANGUAGE_ROW(\([A-Z_]*\), \([0-9]*\),.*/\1 \2/p' "$repo/package/languages.inc" | while read -r folder id; do
     lower=$(echo "$folder" | tr 'A-Z' 'a-z')
+    # Arabic is shaped well only in a page font that holds it: its install
+    # page comes from the Arabic session.
+    [ "$folder" = ARABIC ] && continue
     cat <<EOF
 start $(tour_winpath "$(tour_exe)")
 wait 1015 30000
@@ -64,13 +68,14 @@ LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 tour_session screens-en "$raw/english.tw" --
 
 # Session 2, Arabic system and Arabic chosen: the mirrored pages.
 tour_pages "$raw" "$(tour_str ARABIC 71)" "Example MFP 1600 Series" ar >"$raw/arabic.tw"
-LANG=ar_SA.UTF-8 LC_ALL=ar_SA.UTF-8 tour_session screens-ar "$raw/arabic.tw" --xvfb --shots "$raw" || failed screens-ar
+LANG=ar_SA.UTF-8 LC_ALL=ar_SA.UTF-8 TOUR_SERIF=FreeSerif tour_session screens-ar "$raw/arabic.tw" --xvfb --shots "$raw" || failed screens-ar
 
 # Session 3, English at 144 DPI.
 tour_pages "$raw" "$(tour_str ENGLISH 67)" "Example MFP 1600 Series" en144 >"$raw/english144.tw"
 LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 TOUR_DPI=144 tour_session screens-en144 "$raw/english144.tw" --xvfb \
   --shots "$raw" || failed screens-en144
 
+cp "$raw/ar-03-install.png" "$raw/install-arabic.png"
 count=0
 for png in "$raw"/*.png; do
   convert "$png" -strip -colors 256 "PNG8:$out/$(basename "$png")"

@@ -12,11 +12,15 @@ tour_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # A text of the string table of a language folder (e.g. ENGLISH 67).
 tour_str() { awk -F'\t' -v id="$2" '$1 == id { print $2 }' "$repo/ui/resources/lang/$1.txt"; }
 
-# tour_reg FILE MANAGED [DPI]: the registry settings of a prefix that shows
-# the wizard on an X server, at DPI (default 96). Wine draws the window
+# tour_reg FILE MANAGED [DPI] [SERIF]: the registry settings of a prefix that
+# shows the wizard on an X server, at DPI (default 96), with SERIF in place of
+# Times New Roman when given. Wine draws the window
 # frames itself when MANAGED is N (there is no window manager under Xvfb).
 # Fonts: every prefix has metric-compatible replacements of the pages' fonts
-# (tests/wine/fonts.reg); letters that a page's font lacks (Korean, Chinese,
+# (tests/wine/fonts.reg). Windows's own Times New Roman holds the Arabic
+# letters; Liberation Serif does not, and Wine shapes Arabic well only in
+# the page's own font, so the Arabic tour takes FreeSerif (Times's metrics,
+# with Arabic) as SERIF. Other letters that a page's font lacks (Korean, Chinese,
 # Thai on an English system) are drawn with the installed fonts linked to
 # it, as Windows links its own, looked up by the name of the font that
 # realises it; the Thai "MS Sans Serif" shows Thai only when realised as the
@@ -29,17 +33,20 @@ tour_multi_sz() {  # REG_MULTI_SZ of the arguments, as a .reg file writes it
   printf 'hex(7):%s,00' "$hex"
 }
 tour_reg() {
-  local fonts=/usr/share/wine/fonts f others
-  others=$(tour_multi_sz 'Loma.ttf,Loma' 'wqy-zenhei.ttc,WenQuanYi Zen Hei' 'ipag.ttf,IPAGothic')
+  local fonts=/usr/share/wine/fonts f
+  # Thai, Chinese and Korean, Japanese; Arabic from DejaVu Sans.
+  local others=('Loma.ttf,Loma' 'wqy-zenhei.ttc,WenQuanYi Zen Hei' 'ipag.ttf,IPAGothic')
   {
     printf '%s\r\n' 'REGEDIT4' '' \
       '[HKEY_CURRENT_USER\Software\Wine\Drivers]' '"Graphics"="x11"' '' \
       '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' "\"Managed\"=\"$2\"" '' \
+      '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+      "\"Times New Roman\"=\"${4:-Liberation Serif}\"" '' \
       '[HKEY_CURRENT_USER\Control Panel\Desktop]' "\"LogPixels\"=dword:$(printf '%08x' "${3:-96}")" '' \
       '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]' \
-      "\"Liberation Serif\"=$others" \
+      "\"Liberation Serif\"=$(tour_multi_sz "${others[@]}" 'DejaVuSans.ttf,DejaVu Sans')" \
       "\"MS Sans Serif\"=$(tour_multi_sz 'Loma.ttf,Loma')" \
-      "\"DejaVu Sans\"=$others" '' \
+      "\"DejaVu Sans\"=$(tour_multi_sz "${others[@]}")" '' \
       '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Fonts]'
     for f in "Tahoma:tahoma" "Tahoma Bold:tahomabd" "Marlett:marlett"; do
       [ -f "$fonts/${f#*:}.ttf" ] &&
@@ -52,12 +59,12 @@ tour_reg() {
 # tour_session NAME SCRIPT [SESSION OPTIONS...]: runs a twdriver script in a
 # fresh X11 prefix ($TOUR_DIR/prefix, default $build/run, kept until the
 # next run) with three simulated scanners, at TOUR_DPI (default 96); output
-# in $TOUR_DIR/NAME.out.
+# in $TOUR_DIR/NAME.out. TOUR_SERIF: see tour_reg.
 tour_session() {
   local name=$1 script=$2 dir=${TOUR_DIR:-$build/run}
   shift 2
   mkdir -p "$dir"
-  tour_reg "$dir/x11.reg" "${TOUR_MANAGED:-N}" "${TOUR_DPI:-96}"
+  tour_reg "$dir/x11.reg" "${TOUR_MANAGED:-N}" "${TOUR_DPI:-96}" "${TOUR_SERIF:-}"
   bash "$repo/tests/e2e/session.sh" --wine-root "$build/win64/wine" --arch win64 --version "${TOUR_VERSION:-winxp}" \
     --prefix "$dir/prefix" --driver "$(tour_driver)" --script "$script" --out "$dir/$name.out" \
     --devices 3 --reg "$dir/x11.reg" "$@"
