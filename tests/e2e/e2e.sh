@@ -129,6 +129,15 @@ press 1
 gone
 EOF
 }
+# install_searched COUNT INDEX ADDRESS [SETTLE_MS]: install page OK, a search
+# that lists COUNT scanners (SETTLE_MS later, for any more to show), entry
+# INDEX double-clicked, ADDRESS in the field, OK.
+install_searched() {
+  printf '%s\n' "wait 1007,1012 10000" "press 1" "gone" "wait 1001,1003 10000" "press 1003" "wait 1004 10000" \
+    "waitcount 1004 $1 10000"
+  [ -n "${4:-}" ] && echo "sleep $4"
+  printf '%s\n' "list 1004" "dblclick 1004 $2" "gone" "wait 1001,1003" "address $3 3000" "press 1" "gone"
+}
 # session NAME DEVICES [VERSION]: runs $work/NAME.tw, output in $out. More
 # options of session.sh in the array session_extra.
 session_extra=()
@@ -241,20 +250,7 @@ scenario_road() {
     echo "exists $TW\\EXMFP18"
     echo "echo mark: road"
     start_pages English "Example MFP 1600 Series"
-    echo "wait 1007,1012 10000"
-    echo "press 1"
-    echo "gone"
-    echo "wait 1001,1003 10000"
-    echo "press 1003"
-    echo "wait 1004 10000"
-    echo "waitcount 1004 3 10000"
-    echo "list 1004"
-    echo "dblclick 1004 1"
-    echo "gone"
-    echo "wait 1001,1003"
-    echo "address 10.99.0.3 3000"
-    echo "press 1"
-    echo "gone"
+    install_searched 3 1 10.99.0.3
     echo "wait 1011 10000"
     echo "rect"
     echo "textx 1012"
@@ -607,21 +603,7 @@ scenario_networks() {
   {
     echo "cd $(winpath "$work/pkg")"
     start_pages English "Example MFP 1600 Series"
-    echo "wait 1007,1012 10000"
-    echo "press 1"
-    echo "gone"
-    echo "wait 1001,1003 10000"
-    echo "press 1003"
-    echo "wait 1004 10000"
-    echo "waitcount 1004 2 10000"
-    echo "sleep 1000"
-    echo "list 1004"
-    echo "dblclick 1004 0"
-    echo "gone"
-    echo "wait 1001,1003"
-    echo "address 10.98.0.2 3000"
-    echo "press 1"
-    echo "gone"
+    install_searched 2 0 10.98.0.2 1000
     finish 41 ENGLISH
     after_run
   } >"$work/networks.tw"
