@@ -17,14 +17,11 @@ wine_root="" work_root="" exe="" driver="" arch=win64
 tw_options "wine-root work exe driver arch" "$@"
 tw_require wine_root work_root exe driver
 [ "$(id -u)" -eq 0 ] || { echo "dpi: must run as root (network namespaces)"; echo "0 passed, 1 failed"; exit 1; }
-mkdir -p "$work_root"
-work=$(mktemp -d "$(cd "$work_root" && pwd)/dpi.XXXXXX")
-if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
-
 . "$repo/tests/lib/check.sh"      # passed, failed, ok, bad, expect
 . "$repo/tests/lib/twscript.sh"   # winpath, tw_to_choice, tw_session, str
 . "$repo/tools/screens/tour.sh"   # tour_reg
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
+tw_work dpi
 tw_session  # EXE, W
 cp -a "$repo/examples/package" "$work/pkg"
 

@@ -44,8 +44,8 @@ abspath() { printf '%s/%s' "$(cd "$(dirname "$1")" && pwd)" "$(basename "$1")"; 
 exe=$(abspath "$exe") driver=$(abspath "$driver") lang_dir=$(cd "$lang_dir" && pwd)
 mkdir -p "$work_root" "$wine_root"
 work_root=$(cd "$work_root" && pwd)
-work=$(mktemp -d "$work_root/$scenario.XXXXXX")
-if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
+. "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
+tw_work "$scenario"
 
 . "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 same() {  # same NAME FILE-GOT FILE-WANT: equal bytes
@@ -55,7 +55,6 @@ absent() {  # absent NAME PATH
   if [ ! -e "$2" ]; then ok; else bad "$1: $2 is there"; fi
 }
 
-. "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 . "$repo/tests/lib/winfs.sh"     # on_disk, twain_dir, temp_dir
 # Signed 32-bit value of a dotted address, first number most significant.
 auto_ip() {

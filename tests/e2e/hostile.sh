@@ -40,12 +40,11 @@ abspath() { printf '%s/%s' "$(cd "$(dirname "$1")" && pwd)" "$(basename "$1")"; 
 exe=$(abspath "$exe") driver=$(abspath "$driver")
 mkdir -p "$work_root" "$wine_root"
 work_root=$(cd "$work_root" && pwd)
-work=$(mktemp -d "$work_root/hostile.XXXXXX")
-if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
+. "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
+tw_work hostile
 
 . "$repo/tests/lib/check.sh"  # passed, failed, ok, bad, expect, has
 
-. "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, tw_end
 . "$repo/tests/lib/winfs.sh"     # on_disk, twain_dir, temp_dir
 
 tw_session  # EXE, DRV, W, SYS, TW, prefix, drive

@@ -29,11 +29,9 @@ wine_root="" arch=win64 exe="" driver="" work_root=""
 . "$repo/tests/lib/options.sh"  # tw_options, tw_require
 tw_options "wine-root arch exe driver work" "$@"
 tw_require wine_root exe driver
-work=$(mktemp -d "${work_root:-${TMPDIR:-/tmp}}/outcome.XXXXXX")
-if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
-
 . "$repo/tests/lib/twscript.sh"  # winpath, str, tw_to_choice, tw_finish, failure_text
 . "$repo/tests/lib/check.sh"     # passed, failed, ok, bad, expect, has, starts
+tw_work outcome
 tw_session                       # EXE, DRV, W, SYS, TW, prefix, drive
 cp "$exe" "$work/TwainSetup.exe"
 EXE=$(winpath "$work/TwainSetup.exe")

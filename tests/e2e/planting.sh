@@ -30,11 +30,9 @@ wine_root="" arch=win64 exe="" driver="" dll="" probe="" work_root=""
 tw_options "wine-root arch exe driver dll probe work" "$@"
 tw_require wine_root exe driver dll probe
 [ -n "$work_root" ] || work_root=$wine_root
-mkdir -p "$work_root"
-work=$(mktemp -d "$(cd "$work_root" && pwd)/planting.XXXXXX")
-[ -n "${KEEP_WORK:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
-
 . "$repo/tests/lib/twscript.sh"
+tw_work planting
+
 
 # Every library the program, or the driver-setup library inside it, loads at
 # run time by a name, and the libraries of its import table that Windows does

@@ -28,12 +28,10 @@ wine_root="" arch=win64 exe="" driver="" work_root=""
 . "$repo/tests/lib/options.sh"  # tw_options, tw_require
 tw_options "wine-root arch exe driver work" "$@"
 tw_require wine_root exe driver
-work=$(mktemp -d "${work_root:-${TMPDIR:-/tmp}}/silent.XXXXXX")
-if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
-
 . "$repo/tests/lib/twscript.sh"  # winpath, tw_session, part, tw_system_left
 . "$repo/tests/lib/check.sh"     # passed, failed, ok, bad, expect, has
 . "$repo/tests/lib/winfs.sh"     # on_disk, twain_dir, temp_dir
+tw_work silent
 tw_session                       # EXE, DRV, W, SYS, TW, prefix, drive
 cp -a "$repo/examples/package" "$work/pkg"
 cp -a "$repo/examples/package" "$work/broken"

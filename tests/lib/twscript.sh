@@ -3,6 +3,15 @@
 
 tw_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
+# tw_work NAME: work = a fresh folder NAME.XXXXXX under work_root (default
+# the temporary folder), removed on exit unless KEEP_WORK is set.
+tw_work() {
+  local under=${work_root:-${TMPDIR:-/tmp}}
+  mkdir -p "$under"
+  work=$(mktemp -d "$(cd "$under" && pwd)/$1.XXXXXX") || exit 1
+  if [ -n "${KEEP_WORK:-}" ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
+}
+
 # winpath PATH: the Linux path as Wine's Z: drive shows it.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
