@@ -8,7 +8,7 @@ PACKAGES=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64
-  xvfb xdotool imagemagick iproute2
+  xvfb xauth xdotool imagemagick iproute2
   fonts-wine fonts-liberation fonts-dejavu-core fonts-freefont-ttf fonts-ipafont-gothic fonts-thai-tlwg fonts-wqy-zenhei locales-all
   libclang-rt-14-dev clang
 )

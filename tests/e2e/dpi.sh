@@ -60,7 +60,10 @@ for dpi in 96 144; do
   bash "$here/session.sh" --wine-root "$wine_root" --arch "$arch" --prefix "$work/prefix$dpi" --driver "$driver" \
     --script "$work/dpi$dpi.tw" --out "$work/dpi$dpi.out" --devices 0 --reg "$work/x$dpi.reg" --xvfb \
     --shots "$work" >"$work/dpi$dpi.log" 2>&1
-  expect "$dpi DPI: twdriver's exit code" "$?" 0
+  rc=$?
+  expect "$dpi DPI: twdriver's exit code" "$rc" 0
+  [ "$rc" = 0 ] || sed 's/^/  | /' "$work/dpi$dpi.log" | tail -n 15
+  [ -f "$work/dpi$dpi.out" ] || : >"$work/dpi$dpi.out"
   fields[$dpi]=$(tr -d '\r' <"$work/dpi$dpi.out" | grep '^field: ' | cut -d' ' -f2-5)
   for page in install progress; do
     png=$work/dpi$dpi-$page.png
