@@ -9,7 +9,7 @@ NATIVE := $(BUILD)/native
 WIN32 := $(BUILD)/win32
 WIN64 := $(BUILD)/win64
 
-.PHONY: all setup build run test fuzz bench clean
+.PHONY: all setup build run test fuzz bench release clean
 
 all: build
 
@@ -43,6 +43,10 @@ fuzz: build
 # Figures, not tests: ratios against bare baselines measured in the same run.
 bench: build
 	@bash bench/run.sh --build $(BUILD)
+
+# The signed, reproducible i686 release in $(BUILD)/release (README: Releases).
+release: setup
+	@bash scripts/release.sh --build $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

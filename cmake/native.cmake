@@ -54,4 +54,15 @@ if(WIN_BUILD_DIRS)
   endforeach()
   file(WRITE ${CMAKE_BINARY_DIR}/win-tests.cmake "${_subdirs}")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_BINARY_DIR}/win-tests.cmake)
+  # On every host: no test of the i686 tree starts Wine without the gate
+  # that skips it where Wine's 32-bit half cannot run (the i686 tree comes
+  # first in WIN_BUILD_DIRS).
+  list(GET WIN_BUILD_DIRS 0 _win32_dir)
+  add_test(NAME static.wine-gate COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/static/check-gate.py ${_win32_dir})
+  set_tests_properties(static.wine-gate PROPERTIES LABELS "unit;static")
+  # make release: signed with a certificate made for the test, and built
+  # again in another folder to the same bytes as the i686 tree.
+  add_test(NAME release.signed COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/release.sh
+           --product ${_win32_dir} --work ${CMAKE_BINARY_DIR}/release-test)
+  set_tests_properties(release.signed PROPERTIES LABELS release TIMEOUT 600)
 endif()

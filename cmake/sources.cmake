@@ -3,6 +3,6 @@
 #   GLUE_SOURCES  Win32 glue of the product, besides the entry point
 set(PURE_SOURCES "")
 set(GLUE_SOURCES "")
-foreach(module core package operations ui)
+foreach(module core package operations ui app)
   include(${CMAKE_SOURCE_DIR}/${module}/sources.cmake)
 endforeach()

@@ -19,7 +19,13 @@ endif()
 add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0500 NOMINMAX)
 
 set(PRODUCT_FLAGS -Os -Wall -Wextra -fno-exceptions -fno-rtti -fno-threadsafe-statics
-    -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
+    -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+# Reproducible images: no link time stamped into any of them, so two builds
+# of one commit, in any folders, give the same bytes (the release's hashes
+# can be checked by rebuilding).
+add_link_options(-Wl,--no-insert-timestamp)
+include(${CMAKE_SOURCE_DIR}/cmake/version.cmake)
 set(PRODUCT_LINK -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections)
 
 add_library(twpure STATIC ${PURE_SOURCES})
@@ -34,9 +40,12 @@ target_link_libraries(twglue PUBLIC twpure)
 set(PRODUCT_LIBS kernel32 user32 gdi32 comctl32 advapi32 wsock32)
 
 file(GLOB PRODUCT_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/resources/*.rc)
-add_executable(TwainSetup WIN32 ${CMAKE_SOURCE_DIR}/core/main.cpp ${PRODUCT_RC})
+add_executable(TwainSetup WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${PRODUCT_RC})
 target_compile_options(TwainSetup PRIVATE ${PRODUCT_FLAGS})
 target_link_libraries(TwainSetup PRIVATE twglue ${PRODUCT_LIBS})
+# The manifest carries the version too (resource script: TwainSetup.rc).
+configure_file(${CMAKE_SOURCE_DIR}/ui/resources/TwainSetup.manifest.in ${CMAKE_BINARY_DIR}/manifest/TwainSetup.manifest @ONLY)
+target_include_directories(TwainSetup PRIVATE ${CMAKE_BINARY_DIR}/manifest)
 # Subsystem version 4.0: Windows 95 refuses programs that ask for more.
 # Sections aligned in the file as in memory: the loader maps the 12 MB of
 # embedded libraries straight from the file instead of reading them all in
@@ -45,6 +54,18 @@ target_link_options(TwainSetup PRIVATE ${PRODUCT_LINK} -mwindows
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
   -Wl,--major-os-version,4 -Wl,--minor-os-version,0
   -Wl,--file-alignment,4096)
+
+# A release build (scripts/release.sh) signs every image as it is linked:
+# the libraries before the program embeds them, since it writes them into
+# the system folder, then the program (scripts/sign.sh names the certificate).
+option(TW_SIGN "Sign every image with Authenticode as it is linked" OFF)
+function(tw_sign target)
+  if(TW_SIGN)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/sign.sh $<TARGET_FILE:${target}> VERBATIM)
+  endif()
+endfunction()
+tw_sign(TwainSetup)
 
 # Resources (string tables, templates, pictures, the embedded libraries) and
 # the driver-setup library.

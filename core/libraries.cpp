@@ -4,7 +4,7 @@
 
 #include "core/oscode.h"
 #include "core/system.h"
-#include "ui/resource.h"
+#include "core/resource.h"
 
 namespace {
 

@@ -16,7 +16,9 @@ int outcomeRecord(Outcome* o, OutcomeAction action, const char* path, uint32_t e
                   const char* target) {
     if (!path) path = "";
     if (!target) target = "";
-    if (error == 0) {
+    if (action == ActionLeaveOldFile) {
+        ++o->leftBehind;
+    } else if (error == 0) {
         ++o->done;
     } else {
         if (o->failures == 0) {

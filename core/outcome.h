@@ -20,6 +20,9 @@ enum OutcomeAction : uint8_t {
     ActionDeleteOemInf,   // an OEM INF file naming the hardware id
     ActionRemoveDevice,   // a device entry of the hardware id
     ActionUndo,           // a change of a failed install or upgrade taken back
+    ActionLeaveOldFile,   // an old file an upgrade replaced but could not delete
+                          // (a program has it loaded): kept under its temporary
+                          // name; the new file is in place, so no failure
 };
 
 struct OutcomeItem {
@@ -36,6 +39,7 @@ struct Outcome {
     uint32_t done;           // items that succeeded
     uint32_t failures;       // items that failed, undo failures included
     uint32_t undoFailures;   // changes of a failed run that could not be taken back
+    uint32_t leftBehind;     // ActionLeaveOldFile items: files still to be deleted
     OutcomeAction firstAction;
     uint32_t firstError;
     char firstPath[512];     // path of the first failure, cut to the field

@@ -169,7 +169,8 @@ void fileSetFinish(FileSet* set) {
     for (unsigned i = 0; i < set->count; ++i) {
         SetFile* f = &set->files[i];
         if (!f->placed) continue;
-        if (f->backup[0]) deleteAnyFile(f->backup);
+        if (f->backup[0] && !deleteAnyFile(f->backup))
+            outcomeRecord(set->outcome, ActionLeaveOldFile, f->backup, lastErrorOr(ERROR_SHARING_VIOLATION));
         f->backup[0] = '\0';
         outcomeRecord(set->outcome, ActionCopyFile, f->source, 0, f->size, f->target);
     }

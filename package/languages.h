@@ -14,7 +14,7 @@ struct LanguageRow {
 };
 
 // The rows are in package/languages.inc; the ids of the names and libraries
-// they point at are in ui/resource.h.
+// they point at are in core/resource.h.
 enum { LanguageCount = 25 };
 
 // The 25 rows, in table order.

@@ -153,17 +153,24 @@ uint16_t deriveProductId(InstallContext* ctx) {
     return (uint16_t)((uint32_t)parseHexLong32(ctx->productIdText) & 0xFFFFu);
 }
 
-void deriveSettingsPath(InstallContext* ctx, const char* entry, const char* tempDir) {
-    // An entry that is not copied must not name the settings file either.
-    if (!isBareFileName(entry) || !tempDir || tempDir[0] == '\0') return;
+int isDataSourceEntry(const char* entry) {
+    // An entry that is not copied is no data source either.
+    if (!isBareFileName(entry)) return 0;
     TokenSlots slots;
     unsigned cut = 0;
     int count = splitTokensChecked(entry, ".", slots, &cut);
-    if (count < 2 || (cut & 3u)) return;
+    if (count < 2 || (cut & 3u)) return 0;
     char kind[TokenSlotWidth];
     textCopy(kind, slots[1]);
     textUpperAscii(kind);
-    if (strcmp(kind, "DS") != 0) return;
+    return strcmp(kind, "DS") == 0;
+}
+
+void deriveSettingsPath(InstallContext* ctx, const char* entry, const char* tempDir) {
+    if (!isDataSourceEntry(entry) || !tempDir || tempDir[0] == '\0') return;
+    TokenSlots slots;
+    unsigned cut = 0;
+    splitTokensChecked(entry, ".", slots, &cut);
     size_t tempLength = strlen(tempDir);
     // The temporary folder ends in a backslash; one that does not gets it,
     // so the file still lands inside the folder.

@@ -67,9 +67,11 @@ int32_t parseHexLong32(const char* text);
 // "PID_" turned into "0x") and returns its value's low 16 bits.
 uint16_t deriveProductId(InstallContext* ctx);
 
+// Whether a ScannerDS entry is the data source itself ("NAME.DS",
+// "NAME.ds.old", ...: a bare file name whose second part is DS).
+int isDataSourceEntry(const char* entry);
 // Sets settingsPath to tempDir + base name + ".INI" when the entry is the
-// data source ("NAME.DS", "NAME.ds.old", ...); otherwise, and for an entry
-// that is no bare file name, settingsPath is left as it was.
+// data source; otherwise settingsPath is left as it was.
 void deriveSettingsPath(InstallContext* ctx, const char* entry, const char* tempDir);
 
 // A data-source subdirectory from DestinationDirs is usable only when it is
@@ -99,6 +101,10 @@ void listModels(const char* infPath, ModelList* out);
 void readModelName(const char* infPath, ModelNumber n, char* out, size_t outCap);
 // Sets targetDir (empty when unsafe) and answers whether the folder exists.
 int isDriverPresent(InstallContext* ctx);
+// Whether a data-source file of the model's ScannerDS list is in targetDir
+// (after isDriverPresent): a folder without one is what an interrupted run
+// or a removal that could not finish left, not an installed driver.
+int hasDataSourceFile(const InstallContext* ctx);
 // Sets hardwareId from ModelList (and ModelList.NTx86 when fallback is set).
 void readHardwareId(InstallContext* ctx, int fallback);
 // Reads section "ScannerDS%d".

@@ -178,6 +178,21 @@ int isDriverPresent(InstallContext* ctx) {
     return present;
 }
 
+int hasDataSourceFile(const InstallContext* ctx) {
+    if (!ctx->targetDir[0]) return 0;
+    DataSourceList list;
+    listDataSourceFiles(ctx->infPath, ctx->modelNumber, &list);
+    unsigned offset = 0;
+    const char* entry;
+    while ((entry = nextSectionEntry(&list, &offset)) != NULL) {
+        char path[DirectoryRoom];
+        if (!isDataSourceEntry(entry) || !pathJoin(path, ctx->targetDir, entry)) continue;
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 1;
+    }
+    return 0;
+}
+
 void readHardwareId(InstallContext* ctx, int fallback) {
     char key[32];
     char value[ValueRoom];

@@ -15,7 +15,7 @@
 #include "ui/discovery.h"
 #include "ui/uitext.h"
 #include "ui/winsock.h"
-#include "ui/resource.h"
+#include "core/resource.h"
 
 namespace {
 

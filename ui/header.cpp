@@ -5,7 +5,7 @@
 #include "core/context.h"
 #include "core/text.h"
 #include "ui/centre.h"
-#include "ui/resource.h"
+#include "core/resource.h"
 #include "ui/uitext.h"
 
 namespace {

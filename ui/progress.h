@@ -21,7 +21,7 @@
 #include <stdint.h>
 
 #include "core/context.h"
-#include "ui/resource.h"
+#include "core/resource.h"
 
 enum { ProgressButtonId = IDCANCEL };
 

@@ -5,7 +5,7 @@
 #include "core/libraries.h"
 #include "core/system.h"
 #include "core/text.h"
-#include "ui/resource.h"
+#include "core/resource.h"
 
 namespace {
 
@@ -200,17 +200,23 @@ LRESULT addComboText(HWND combo, const char* text, LPARAM data) {
     return pos;
 }
 
-void showTableMessage(HMODULE module, UINT textId, UINT captionId) {
+void showTableMessage(HMODULE module, UINT textId, UINT captionId, const char* captionTail) {
     static WCHAR wideText[2048], wideCaption[256];
     static char text[2048], caption[256];
+    if (!captionTail) captionTail = "";
     if (g_useWide) {
         if (g_wide.loadString(module, textId, wideText, 2048) <= 0) wideText[0] = 0;
-        if (g_wide.loadString(module, captionId, wideCaption, 256) <= 0) wideCaption[0] = 0;
+        int n = g_wide.loadString(module, captionId, wideCaption, 256);
+        if (n <= 0) n = 0;
+        // The tail is ASCII: widened as it is, within the caption's room.
+        for (const char* c = captionTail; *c && n < 255; ++c) wideCaption[n++] = (WCHAR)(unsigned char)*c;
+        wideCaption[n] = 0;
         g_wide.messageBox(NULL, wideText, wideCaption, MB_OK | MB_ICONINFORMATION);
         return;
     }
     if (LoadStringA(module, textId, text, sizeof text) <= 0) text[0] = '\0';
     if (LoadStringA(module, captionId, caption, sizeof caption) <= 0) caption[0] = '\0';
+    textAppend(caption, captionTail);
     MessageBoxA(NULL, text, caption, MB_OK | MB_ICONINFORMATION);
 }
 

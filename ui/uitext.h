@@ -54,9 +54,10 @@ void setWindowTextFromTable(HWND wnd, HMODULE module, UINT stringId);
 LRESULT addComboEntry(HWND combo, HMODULE module, UINT stringId, LPARAM data);
 // Adds an ANSI text (a model name from the INF) to a combo box with data.
 LRESULT addComboText(HWND combo, const char* text, LPARAM data);
-// A message box of string textId under caption captionId, with OK: the
-// usage of the command line (up to 2047 characters).
-void showTableMessage(HMODULE module, UINT textId, UINT captionId);
+// A message box of string textId under caption captionId followed by the
+// ASCII captionTail (the program's name and version), with OK: the usage of
+// the command line (up to 2047 characters).
+void showTableMessage(HMODULE module, UINT textId, UINT captionId, const char* captionTail);
 // Runs a modal dialog from `module`; the wide call when wide texts are in use,
 // so that a caption keeps characters outside the ANSI code page.
 INT_PTR runDialog(HMODULE module, int templateId, HWND owner, DLGPROC proc, LPARAM param);

@@ -10,7 +10,7 @@
 #include "ui/centre.h"
 #include "ui/header.h"
 #include "ui/progress.h"
-#include "ui/resource.h"
+#include "core/resource.h"
 #include "ui/uitext.h"
 
 namespace {

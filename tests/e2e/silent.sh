@@ -2,13 +2,19 @@
 # Unattended runs as deployment tools start them: the real TwainSetup.exe
 # under Wine, one fresh prefix, each run started by twdriver's "run" (which
 # says its exit code and how many windows it ever showed):
-#   install   /S /lang=german /model=16 /ip=... /log=FILE on XP: exit 0, no
-#             window, the German files and the settings INI, no library left
-#             in the system folder, the log naming every file
-#   upgrade   /S /upgrade with the model's name; /S over the installed model
-#             (an upgrade); /S while a wizard (with /log) is open: 1618
+#   install   /S /lang=german /model=16 /ip=192.168.001.020 /log=FILE on XP:
+#             exit 0, no window, the German files and the settings INI with
+#             the address in its plain form, no library left in the system
+#             folder, the log naming every file
+#   upgrade   /S /upgrade with the model's name; /S /ip over the installed
+#             model (an upgrade that writes the new address); /S while a
+#             wizard (with /log) is open: 1618, logged
 #   remove    /S /remove: 0; again: 1605 (and /upgrade: 1605)
-#   bad       1639 for each kind of bad command line
+#   stray     a model folder holding a stray file, no data source: /upgrade
+#             1605, an install writes the whole driver, a removal clears it
+#   bad       1639 for each kind of bad command line; a bad word before /S
+#             and /log: no window, the log names it; a /log name too long
+#             for a path overwrites nothing; ten runs leave ten default logs
 #   failing   a package without EXMSC16.dll: 1603, nothing of the model left
 #   win98     install and removal as Windows 98 (the WIN98_ME folder)
 #   network   (root) a silent install in a prefix whose wineserver lives in
@@ -40,12 +46,15 @@ cp "$exe" "$work/pkg/TwainSetup.exe"
 cp "$exe" "$work/broken/TwainSetup.exe"
 PKG=$(winpath "$work/pkg") EXE="TwainSetup.exe"
 FILES16="EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng"
+# A file whose full name takes the whole of a Windows path (259 characters).
+long="$W\\$(printf 'L%.0s' $(seq $((259 - ${#W} - 1))))"
 
 run() { echo "run 60000 $EXE $*"; }
 {
   echo "cd $PKG"
   echo "echo mark: install"
-  run /S /lang=german /model=16 /ip=10.0.0.5 "/log=$W\\install.log"
+  run /S /lang=german /model=16 /ip=192.168.001.020 "/log=$W\\install.log"
+  printf '%s\n' "start cmd /c copy %TEMP%\\EXMFP16.INI $W\\install.ini" "waitexit"
   for f in $FILES16; do echo "copy $TW\\EXMFP16\\$f $W\\got-$f"; done
   tw_system_left
   echo "echo mark: upgrade"
@@ -53,7 +62,7 @@ run() { echo "run 60000 $EXE $*"; }
   run -s /MODEL=16 /ip=10.0.0.5 "/log=$W\\again.log"
   echo "start $EXE /log=$W\\wizard.log"
   echo "wait 1015 20000"
-  run /S /remove /model=16
+  run /S /remove /model=16 "/log=$W\\busy.log"
   echo "press 2"
   echo "gone"
   echo "waitexit 30000"
@@ -62,12 +71,28 @@ run() { echo "run 60000 $EXE $*"; }
   echo "exists $TW\\EXMFP16"
   run /S /remove /model=16
   run /S /upgrade /model=16
+  echo "echo mark: stray"
+  printf '%s\n' "start cmd /c mkdir $TW\\EXMFP16" "waitexit"
+  echo "write $TW\\EXMFP16\\stray.txt left over"
+  run /S /upgrade /model=16
+  run /S /model=16 /ip=10.0.0.7 "/log=$W\\stray.log"
+  echo "copy $TW\\EXMFP16\\EXMFP16.ds $W\\stray.ds"
+  run /S /remove /model=16
+  echo "exists $TW\\EXMFP16"
   echo "echo mark: bad"
   for args in "/bogus" "/model=16" "/lang=GREEK /ip=10.0.0.5 /model=16" "/ip=10.0.0 /model=16" \
     "/ip=10.0.0.5 /model=99" "/lang= /ip=10.0.0.5" "install"; do
     run /S $args
   done
   echo "exists $TW\\EXMFP16"
+  echo "echo mark: late"
+  # The bad word first: /S and /log after it still count, and no window
+  # waits for a user who is not there (the time limit would end it).
+  echo "run 5000 $EXE /ip=10.0.0.300 /S /model=16 /log=$W\\late.log"
+  echo "write $long kept"
+  run /S /model=16 /ip=10.0.0.5 "/log=${long}xxxx"
+  echo "copy $long $W\\long-after"
+  for i in 0 1 2 3 4 5 6 7 8 9; do run /S /log /model=16; done
   echo "echo mark: failing"
   echo "cd $(winpath "$work/broken")"
   run /S /model=16 /ip=10.0.0.5 "/log=$W\\failing.log"
@@ -95,7 +120,11 @@ expect "install" "$(runs install)" "run: exit 0, windows 0 "
 for f in $FILES16; do
   cmp -s "$work/got-$f" "$work/pkg/WIN2K_XP/GERMAN/$f" && ok || bad "install: $f is not the German package's"
 done
-has "install: settings" "$(tr -d '\r' <"$(temp_dir "$drive")/EXMFP16.INI" 2>/dev/null)" "ip0=10.0.0.5"
+ini=$(tr -d '\r' <"$work/install.ini" 2>/dev/null)
+# 192.168.1.20 as a signed 32-bit number: what the leading zeros meant.
+has "install: the address in plain form" "$ini" "ip0=192.168.1.20"
+has "install: AutoIP is that address" "$ini" "AutoIP=-1062731500"
+has "stray folder: the install wrote its address" "$(tr -d '\r' <"$(temp_dir "$drive")/EXMFP16.INI" 2>/dev/null)" "ip0=10.0.0.7"
 expect "install: nothing left in the system folder" \
   "$(grep -c ': 1$' <<<"$(grep '^exists C:\\windows\\system32' <<<"$(part install)")")" 0
 log=$(tr -d '\r' <"$work/install.log" 2>/dev/null)
@@ -108,12 +137,28 @@ expect "upgrade by name, over the installed model, and while a wizard runs" "$(r
   "run: exit 0, windows 0 run: exit 0, windows 0 run: exit 1618, windows 0 "
 has "the wizard writes its log too" "$(tr -d '\r' <"$work/wizard.log" 2>/dev/null)" "outcome: 0 done, 0 failed"
 has "the wizard ends with 0" "$(part upgrade)" "exit: 0"
-has "install over the installed model: an upgrade" "$(tr -d '\r' <"$work/again.log" 2>/dev/null)" "operation: upgrade"
+again=$(tr -d '\r' <"$work/again.log" 2>/dev/null)
+has "install over the installed model: an upgrade" "$again" "operation: upgrade"
+grep -q '^settings file: .*\] ip0=10\.0\.0\.5$' <<<"$again" && ok || bad "install over the installed model: no address written"
+busy=$(tr -d '\r' <"$work/busy.log" 2>/dev/null)
+has "1618: logged" "$busy" "another copy of the program is running"
+has "1618: its exit code logged" "$busy" "exit code 1618"
+expect "stray folder: upgrade, install, remove" "$(runs stray)" \
+  "run: exit 1605, windows 0 run: exit 0, windows 0 run: exit 0, windows 0 "
+tr -d '\r' <"$work/stray.log" | grep -q '^found .*EXMFP16 without its data-source file: no installed driver$' && ok ||
+  bad "stray folder: the log does not say what it found"
+cmp -s "$work/stray.ds" "$work/pkg/WIN2K_XP/ENGLISH/EXMFP16.ds" && ok || bad "stray folder: the install wrote no data source"
+has "stray folder: removed with its stray file" "$(part stray)" "exists $TW\\EXMFP16: 0"
 expect "remove, then again, then upgrade" "$(runs remove)" \
   "run: exit 0, windows 0 run: exit 1605, windows 0 run: exit 1605, windows 0 "
 has "removed" "$(part remove)" "exists $TW\\EXMFP16: 0"
 expect "bad command lines" "$(runs bad)" "$(for i in 1 2 3 4 5 6 7; do printf 'run: exit 1639, windows 0 '; done)"
 has "bad command lines: nothing installed" "$(part bad)" "exists $TW\\EXMFP16: 0"
+expect "a bad word first; a log name too long; ten runs with /log" "$(runs late)" \
+  "run: exit 1639, windows 0 run: exit 1639, windows 0 $(for i in 0 1 2 3 4 5 6 7 8 9; do printf 'run: exit 1639, windows 0 '; done)"
+has "a bad word first: the log names it" "$(tr -d '\r' <"$work/late.log" 2>/dev/null)" "not a valid switch: /ip=10.0.0.300"
+expect "a log name too long: the file it would have cut to is kept" "$(tr -d '\r' <"$work/long-after")" "kept"
+expect "ten runs with /log: ten logs" "$(ls "$(temp_dir "$drive")" | grep -c '^TwainSetup-[0-9]\{8\}-[0-9]\{6\}-[0-9]\{3\}\(-[0-9]*\)\?\.log$')" 10
 expect "failing install" "$(runs failing)" "run: exit 1603, windows 0 "
 has "failing install: nothing of the model" "$(part failing)" "exists $TW\\EXMFP16: 0"
 grep -q '^FAILED copy: .*EXMSC16.dll: error 2: ' <<<"$(tr -d '\r' <"$work/failing.log" 2>/dev/null)" && ok ||

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "core/context.h"
 
 namespace {
@@ -59,6 +59,32 @@ TEST(CommandLine, RefusesWhatIsNoValidSwitch) {
     }
     std::string longValue = "x /lang=" + std::string(5000, 'A');
     EXPECT_EQ(parseCommandLine(longValue.c_str(), &cl), 0) << "a value too long for its field";
-    EXPECT_EQ(isDottedAddress("255.255.255.255"), 1);
-    EXPECT_EQ(isDottedAddress("0.0.0.0"), 1);
+
+    // Read whole: a bad word first must not hide the /S and /log after it.
+    ASSERT_EQ(parseCommandLine("x /ip=10.0.0.300 /S /model=16 /bad /log=C:\\a.log", &cl), 0);
+    EXPECT_STREQ(cl.refused, "/ip=10.0.0.300") << "the first bad word is named";
+    EXPECT_TRUE(cl.silent && cl.log);
+    EXPECT_STREQ(cl.logPath, "C:\\a.log");
+    // A log name longer than a Windows path is refused whole, never cut to
+    // the name of another file.
+    std::string longest = "C:\\" + std::string(256, 'L');  // 259: MAX_PATH with its NUL
+    ASSERT_EQ(parseCommandLine(("x /S /log=" + longest).c_str(), &cl), 1);
+    EXPECT_EQ(cl.logPath, longest);
+    ASSERT_EQ(parseCommandLine(("x /S /log=" + longest + "x").c_str(), &cl), 0);
+    EXPECT_FALSE(cl.log);
+    EXPECT_STREQ(cl.logPath, "");
+}
+
+TEST(CommandLine, AddressesTakeOnePlainDecimalForm) {
+    CommandLine cl;
+    ASSERT_EQ(parseCommandLine("x /S /ip=192.168.001.020", &cl), 1);
+    EXPECT_STREQ(cl.address, "192.168.1.20") << "leading zeros are decimal, never octal";
+    char out[32];
+    for (auto c : {std::pair<const char*, const char*>{"010.000.08.099", "10.0.8.99"}, {"255.255.255.255", "255.255.255.255"},
+                   {"0.0.0.0", "0.0.0.0"}}) {
+        ASSERT_EQ(canonicalAddress(c.first, out, sizeof out), 1) << c.first;
+        EXPECT_STREQ(out, c.second);
+    }
+    for (const char* bad : {"1.2.3.0256", "1.2.3.-1", "1.2.3.4 ", " 1.2.3.4", "1..2.3", "0x1.2.3.4", ""})
+        EXPECT_EQ(canonicalAddress(bad, out, sizeof out), 0) << bad;
 }

@@ -409,7 +409,7 @@ TEST(V_Catalogue, ProgramAndLibrariesHoldExactlyTheListedResources) {
             HMODULE lib = f->libraries[i]->get();
             std::string at = f->tree.name + " lang_" + row.folder + ".dll";
             EXPECT_EQ(asSet(resourceTypes(lib)),
-                      (std::set<std::wstring>{L"#2", L"#3", L"#5", L"#6", L"#14", L"DLLRESOURCE"}))
+                      (std::set<std::wstring>{L"#2", L"#3", L"#5", L"#6", L"#14", L"#16", L"DLLRESOURCE"}))
                 << at;
             expectNames(lib, 6, strings, {(WORD)row.windowsLanguage}, at);
             expectNames(lib, 5, dialogs, {(WORD)row.windowsLanguage}, at);
@@ -683,6 +683,20 @@ TEST(V_Catalogue, VersionInformation) {
         wchar_t* copyright = NULL;
         EXPECT_TRUE(query(block.data(), L"\\StringFileInfo\\000004b0\\LegalCopyright", (LPVOID*)&copyright, &length) &&
                     copyright[0]);
+
+        // Every library the program carries has the program's version.
+        std::vector<std::string> libraries = {tree.setupLibrary()};
+        for (int i = 0; i < LanguageCount; ++i) libraries.push_back(tree.languageLibrary(languageTable()[i].folder));
+        for (const std::string& lib : libraries) {
+            std::wstring wlib(lib.begin(), lib.end());
+            std::vector<unsigned char> info(sizeOf(wlib.c_str(), NULL) + 1);
+            VS_FIXEDFILEINFO* its = NULL;
+            ASSERT_TRUE(infoOf(wlib.c_str(), 0, (DWORD)info.size(), info.data()) &&
+                        query(info.data(), L"\\", (LPVOID*)&its, &length)) << lib;
+            EXPECT_EQ(its->dwFileVersionMS, fixed->dwFileVersionMS) << lib;
+            EXPECT_EQ(its->dwFileVersionLS, fixed->dwFileVersionLS) << lib;
+            EXPECT_EQ(its->dwFileType, (DWORD)VFT_DLL) << lib;
+        }
     }
     FreeLibrary(version);
 }

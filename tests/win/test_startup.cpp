@@ -8,7 +8,7 @@
 
 #include "core/context.h"
 #include "core/oscode.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "winfiles.h"
 
 using namespace winfiles;

@@ -26,7 +26,7 @@
 #include "package/package.h"
 #include "test_resources_util.h"
 #include "ui/uitext.h"
-#include "ui/resource.h"
+#include "core/resource.h"
 #include "ui/wizard.h"
 
 using namespace twres;

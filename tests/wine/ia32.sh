@@ -17,6 +17,8 @@ elif [ ! -e /lib/ld-linux.so.2 ]; then
   why="no 32-bit C library (/lib/ld-linux.so.2)"
 elif ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   why="the kernel runs no 32-bit code (no IA-32 emulation)"
+elif [ ! -x /usr/lib/wine/wine ]; then  # set-up could not install wine32:i386
+  why="Wine's 32-bit half (wine32:i386) is not installed"
 fi
 
 case "${1:-}" in

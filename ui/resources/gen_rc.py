@@ -4,7 +4,7 @@
 Sources: the string tables (lang/<FOLDER>.txt, one UTF-8 file per language),
 the dialog templates (dialogs.json, one description for all languages), the
 language table (package/languages.inc: folder, LanguageId, library id,
-Windows language) and the ids of ui/resource.h, which the program's code
+Windows language) and the ids of core/resource.h, which the program's code
 includes too.
 
     gen_rc.py library FOLDER --out F.rc --bitmap B --icon I --payload DrvSetup.dll
@@ -20,7 +20,7 @@ as a \\xHHHH escape), so the result does not depend on the code page windres
 assumes for its input. The build fails here, not at run time, when the
 sources disagree: a language whose ids differ from English, a table row
 without a string file, a layout naming a control that does not exist, a
-template, control or string whose id ui/resource.h does not define.
+template, control or string whose id core/resource.h does not define.
 """
 import argparse
 import json
@@ -59,7 +59,7 @@ def read_language_table(path):
 
 
 def read_ids(path):
-    """The ids of ui/resource.h: {NAME: value}. The header holds only comments,
+    """The ids of core/resource.h: {NAME: value}. The header holds only comments,
     its include guard and "#define NAME NUMBER" (or "(0xBASE + N)") lines."""
     ids = {}
     with open(path, encoding='utf-8') as f:
@@ -67,7 +67,7 @@ def read_ids(path):
             line = line.strip()
             if not line or line.startswith('//') or line.startswith('#ifndef') or line.startswith('#endif'):
                 continue
-            if line == '#define UI_RESOURCE_H':
+            if line == '#define CORE_RESOURCE_H':
                 continue
             m = DEFINE.match(line)
             if not m:
@@ -81,20 +81,20 @@ def read_ids(path):
 
 def check_ids(ids, data, english, rows):
     """Every template, control and string the resources hold has its name in
-    ui/resource.h, and the pictures and libraries sit where it says."""
+    core/resource.h, and the pictures and libraries sit where it says."""
     def defined(prefix):
         return {v for k, v in ids.items() if k.startswith(prefix)}
     dialogs, controls, strings = defined('IDD_'), defined('IDC_') | {1, 2, -1}, defined('IDS_')
     for d in data['dialogs']:
         if d['id'] not in dialogs:
-            raise SourceError('dialog %d is not an IDD_ id of ui/resource.h' % d['id'])
+            raise SourceError('dialog %d is not an IDD_ id of core/resource.h' % d['id'])
         for c in d['controls']:
             if c['id'] not in controls:
-                raise SourceError('dialog %d: control %d is not an IDC_ id of ui/resource.h' % (d['id'], c['id']))
+                raise SourceError('dialog %d: control %d is not an IDC_ id of core/resource.h' % (d['id'], c['id']))
     first, last = ids['IDS_LANGUAGE_FIRST'], ids['IDS_LANGUAGE_LAST']
     for ident in english:
         if ident not in strings and not first <= ident <= last:
-            raise SourceError('string %d is not an IDS_ id of ui/resource.h' % ident)
+            raise SourceError('string %d is not an IDS_ id of core/resource.h' % ident)
     for folder, language_id, library_id, _ in rows:
         if not first <= language_id <= last:
             raise SourceError('%s: LanguageId %d outside IDS_LANGUAGE_FIRST..LAST' % (folder, language_id))
@@ -297,7 +297,7 @@ def main(argv):
     p.add_argument('--dialogs', default=os.path.join(HERE, 'dialogs.json'))
     p.add_argument('--lang-dir', default=os.path.join(HERE, 'lang'))
     p.add_argument('--table', default=os.path.join(ROOT, 'package', 'languages.inc'))
-    p.add_argument('--ids', default=os.path.join(ROOT, 'ui', 'resource.h'))
+    p.add_argument('--ids', default=os.path.join(ROOT, 'core', 'resource.h'))
     args = p.parse_args(argv)
 
     try:

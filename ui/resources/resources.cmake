@@ -1,6 +1,6 @@
 # Resources of the program and the 25 language libraries, all generated from
 # the same sources by gen_rc.py: the string tables (lang/*.txt), the dialog
-# templates (dialogs.json), the language table (package/languages.inc), the ids (ui/resource.h) and the
+# templates (dialogs.json), the language table (package/languages.inc), the ids (core/resource.h) and the
 # pictures (art/). Included by cmake/windows.cmake once TwainSetup exists and
 # after drvsetup/ (DrvSetup.dll is carried by every library and the program).
 #
@@ -23,7 +23,7 @@ set(TW_HEADER_AR_BMP ${TW_RES_SRC}/art/header_ar.bmp)
 set(TW_ICON ${TW_RES_SRC}/art/app.ico)
 # Every library reads the English table too: its ids are the ones all
 # languages must have.
-set(TW_GEN_INPUTS ${TW_GEN_RC} ${TW_RES_SRC}/dialogs.json ${CMAKE_SOURCE_DIR}/package/languages.inc ${CMAKE_SOURCE_DIR}/ui/resource.h
+set(TW_GEN_INPUTS ${TW_GEN_RC} ${TW_RES_SRC}/dialogs.json ${CMAKE_SOURCE_DIR}/package/languages.inc ${CMAKE_SOURCE_DIR}/core/resource.h
     ${TW_RES_SRC}/lang/ENGLISH.txt ${TW_ICON})
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
@@ -54,13 +54,15 @@ foreach(table ${TW_LANG_TABLES})
   # (--dll) rather than as a shared library: ld gives every shared library an
   # export directory, even an empty one.
   set(target lang_${folder})
-  add_executable(${target} ${TW_RES_SRC}/library_entry.c ${rc})
+  add_executable(${target} ${TW_RES_SRC}/library_entry.c ${rc} ${TW_RES_SRC}/libraries/version.rc)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME lang_${folder} SUFFIX .dll
     RUNTIME_OUTPUT_DIRECTORY ${TW_LANG_OUT})
   target_compile_options(${target} PRIVATE -Os -fno-ident -fno-asynchronous-unwind-tables -fno-stack-protector)
   target_link_options(${target} PRIVATE -nostdlib -s -Wl,--dll -Wl,-e,${TW_LANG_ENTRY}
     -Wl,--exclude-all-symbols -Wl,--subsystem,windows:4.0
     -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+  tw_sign(${target})
   list(APPEND TW_LANG_TARGETS ${target})
 endforeach()
 

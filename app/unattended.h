@@ -1,10 +1,10 @@
 // An unattended run for deployment tools: the wizard's own sequence with no
 // window, no pause and no search, chosen by the command line, ending in a
 // Windows Installer exit code and, with /log, a UTF-8 log.
-#ifndef CORE_UNATTENDED_H
-#define CORE_UNATTENDED_H
+#ifndef APP_UNATTENDED_H
+#define APP_UNATTENDED_H
 
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "core/context.h"
 
 enum ExitCode {
@@ -19,8 +19,10 @@ enum ExitCode {
 // only copy (the caller holds the claim). Returns the exit code.
 int runUnattended(InstallContext* ctx, const CommandLine* cl, const char* commandLine);
 
-// The log of a run: the default name is a new TwainSetup-YYYYMMDD-HHMMSS.log
-// in the temporary folder. Lines are UTF-8.
+// The log of a run: the default name is a new
+// TwainSetup-YYYYMMDD-HHMMSS-mmm[-N].log in the temporary folder, never one
+// that exists (the log of an earlier run is kept); /log=FILE is replaced.
+// Lines are UTF-8.
 struct RunLog;
 RunLog* openRunLog(const char* path);
 void logLine(RunLog* log, const char* format, ...)
@@ -29,6 +31,8 @@ void logLine(RunLog* log, const char* format, ...)
 #endif
     ;
 void closeRunLog(RunLog* log);
+// The last line of a run ("exit code N"), the log closed; returns code.
+int finishRunLog(RunLog* log, int code);
 // The first lines of every log: the program's version and its command line.
 void logRunStart(RunLog* log, const char* commandLine);
 // An outcome observer (data: the RunLog) that writes each item as a line:

@@ -3,8 +3,8 @@
 // first shows its pages from. The first copy holds a named mutex for its
 // whole run and publishes its process id; a second start finds the mutex,
 // brings the first copy's window to the front and ends.
-#ifndef CORE_INSTANCE_H
-#define CORE_INSTANCE_H
+#ifndef APP_INSTANCE_H
+#define APP_INSTANCE_H
 
 #include <windows.h>
 

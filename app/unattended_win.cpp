@@ -1,4 +1,4 @@
-#include "core/unattended.h"
+#include "app/unattended.h"
 
 #include <windows.h>
 #include <stdarg.h>
@@ -6,9 +6,10 @@
 #include <string.h>
 
 #include "core/oscode.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/system.h"
 #include "core/text.h"
+#include "core/version.h"
 #include "operations/operations.h"
 #include "operations/settings.h"
 #include "package/languages.h"
@@ -45,6 +46,7 @@ const char* actionName(OutcomeAction a) {
     case ActionDeleteOemInf: return "delete OEM INF";
     case ActionRemoveDevice: return "remove device entry";
     case ActionUndo: return "undo";
+    case ActionLeaveOldFile: return "old file left behind";
     default: return "step";
     }
 }
@@ -60,10 +62,11 @@ void logOutcomeItem(void* data, const OutcomeItem* item) {
         return;
     }
     char text[256] = "";
+    const char* kind = item->action == ActionLeaveOldFile ? "NOTE" : "FAILED";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, item->error, 0, text, sizeof text, NULL);
     for (char* c = text; *c; ++c)
         if (*c == '\r' || *c == '\n') *c = ' ';
-    logLine(log, "FAILED %s: %s: error %lu: %s", actionName(item->action), item->path, (unsigned long)item->error, text);
+    logLine(log, "%s %s: %s: error %lu: %s", kind, actionName(item->action), item->path, (unsigned long)item->error, text);
 }
 
 namespace {
@@ -71,18 +74,7 @@ namespace {
 }  // namespace
 
 void logRunStart(RunLog* log, const char* commandLine) {
-    HMODULE self = GetModuleHandleA(NULL);
-    HRSRC r = FindResourceA(self, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION
-    const BYTE* bytes = r ? (const BYTE*)LockResource(LoadResource(self, r)) : NULL;
-    DWORD size = r ? SizeofResource(self, r) : 0;
-    for (DWORD i = 0; bytes && i + sizeof(VS_FIXEDFILEINFO) <= size; i += 4) {
-        const VS_FIXEDFILEINFO* f = (const VS_FIXEDFILEINFO*)(bytes + i);
-        if (f->dwSignature != 0xFEEF04BD) continue;
-        logLine(log, "TwainSetup %lu.%lu.%lu.%lu", (unsigned long)HIWORD(f->dwFileVersionMS),
-                (unsigned long)LOWORD(f->dwFileVersionMS), (unsigned long)HIWORD(f->dwFileVersionLS),
-                (unsigned long)LOWORD(f->dwFileVersionLS));
-        break;
-    }
+    logLine(log, "TwainSetup " TW_VERSION_TEXT);
     logLine(log, "command line: %s", commandLine);
 }
 
@@ -107,9 +99,7 @@ int chooseModel(const ModelList& models, const char* wanted, const ModelEntry** 
 // The end of a run: its reason, its exit code, the log closed.
 int finish(RunLog* log, int code, const char* why) {
     if (why) logLine(log, "%s", why);
-    logLine(log, "exit code %d", code);
-    closeRunLog(log);
-    return code;
+    return finishRunLog(log, code);
 }
 
 }  // namespace
@@ -117,18 +107,29 @@ int finish(RunLog* log, int code, const char* why) {
 RunLog* openRunLog(const char* path) {
     char name[MAX_PATH];
     if (path && path[0]) {
-        textCopy(name, path);
-    } else {
-        char temp[MAX_PATH];
-        SYSTEMTIME t;
-        GetLocalTime(&t);
-        char base[64];
-        textFormat(base, sizeof base, "TwainSetup-%04u%02u%02u-%02u%02u%02u.log", t.wYear, t.wMonth, t.wDay, t.wHour,
-                   t.wMinute, t.wSecond);
-        if (!readTempDirectory(temp, sizeof temp) || !textCopy(name, temp) || !textAppend(name, base)) return NULL;
+        // A name that does not fit is no name: a cut one is another file.
+        if (!textCopy(name, path)) return NULL;
+        g_log.file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        return g_log.file == INVALID_HANDLE_VALUE ? NULL : &g_log;
     }
-    g_log.file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    return g_log.file == INVALID_HANDLE_VALUE ? NULL : &g_log;
+    char temp[MAX_PATH];
+    if (!readTempDirectory(temp, sizeof temp)) return NULL;
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    // Runs in a row within one millisecond, or a clock set back, still get
+    // names of their own: CREATE_NEW never takes over an earlier run's log.
+    for (unsigned n = 0; n < 100; ++n) {
+        char base[64];
+        textFormat(base, sizeof base, "TwainSetup-%04u%02u%02u-%02u%02u%02u-%03u", t.wYear, t.wMonth, t.wDay,
+                   t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+        if (n) textFormat(base + strlen(base), sizeof base - strlen(base), "-%u", n);
+        if (!textCopy(name, temp) || !textAppend(name, base) || !textAppend(name, ".log")) return NULL;
+        g_log.file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (g_log.file != INVALID_HANDLE_VALUE) return &g_log;
+        DWORD e = GetLastError();
+        if (e != ERROR_FILE_EXISTS && e != ERROR_ALREADY_EXISTS) return NULL;
+    }
+    return NULL;
 }
 
 void logLine(RunLog* log, const char* format, ...) {
@@ -145,6 +146,12 @@ void logLine(RunLog* log, const char* format, ...) {
 
 void closeRunLog(RunLog* log) {
     if (log) CloseHandle(log->file);
+}
+
+int finishRunLog(RunLog* log, int code) {
+    logLine(log, "exit code %d", code);
+    closeRunLog(log);
+    return code;
 }
 
 int runUnattended(InstallContext* ctx, const CommandLine* cl, const char* commandLine) {
@@ -188,22 +195,36 @@ int runUnattended(InstallContext* ctx, const CommandLine* cl, const char* comman
     readModelName(ctx->infPath, ctx->modelNumber, ctx->modelName, sizeof ctx->modelName);
     logLine(log, "model: %lu, %s", (unsigned long)ctx->modelNumber, ctx->modelName);
 
-    int present = isDriverPresent(ctx);
+    // The data-source file makes an installed driver: a folder without it
+    // is what an interrupted run or an unfinished removal left behind.
+    int folder = isDriverPresent(ctx);
+    int installed = folder && hasDataSourceFile(ctx);
+    if (folder && !installed) logLine(log, "found %s without its data-source file: no installed driver", ctx->targetDir);
+    else logLine(log, "found: %s", installed ? ctx->targetDir : "no folder of the model");
     ctx->mode = cl->mode;
-    if (cl->mode == ModeInstall && !cl->address[0])
+    if (cl->mode == ModeInstall && !installed && !cl->address[0])
         return finish(log, ExitBadCommandLine, "an install needs the scanner's address (/ip=A.B.C.D)");
-    if (cl->mode != ModeInstall && !present) return finish(log, ExitNotInstalled, "the model is not installed");
-    if (cl->mode == ModeInstall) {
-        ctx->useNetwork = 1;
-        textCopy(ctx->scannerAddress, cl->address);
-    }
-    logLine(log, "operation: %s", cl->mode == ModeRemove ? "remove" : present ? "upgrade" : "install");
+    // A removal also takes away what an unfinished run left; an upgrade
+    // needs a driver to upgrade.
+    if (cl->mode == ModeRemove ? !folder : cl->mode == ModeUpgrade && !installed)
+        return finish(log, ExitNotInstalled, "the model is not installed");
+    int upgrade = cl->mode != ModeRemove && installed;
+    // An address given is always written, so that deploying again moves
+    // users to a new scanner address; an upgrade without one keeps the file.
+    textCopy(ctx->scannerAddress, cl->address);
+    ctx->useNetwork = 1;
+    if (cl->mode != ModeRemove) ctx->mode = upgrade ? ModeUpgrade : ModeInstall;
+    logLine(log, "operation: %s", cl->mode == ModeRemove ? "remove" : upgrade ? "upgrade" : "install");
+    if (upgrade) logLine(log, cl->address[0] ? "settings file: the address is written" : "settings file: kept as it is (no /ip)");
     ctx->outcome.observer = logOutcomeItem;
     ctx->outcome.observerData = log;
-    // No page: the worker's steps run here, without progress or pauses.
-    runOperation(ctx);
-    if (ctx->mode == ModeInstall && ctx->outcome.failures == 0 && ctx->settingsPath[0])
+    // No page: the sequence runs here, without progress or pauses.
+    outcomeReset(&ctx->outcome);
+    if (cl->mode == ModeRemove) removeDriver(ctx);
+    else copyDataSourceFiles(ctx, cl->address[0] != '\0');
+    if (cl->mode != ModeRemove && cl->address[0] && ctx->outcome.failures == 0 && ctx->settingsPath[0])
         logLine(log, "settings file: %s [%s] ip0=%s", ctx->settingsPath, ctx->modelName, ctx->scannerAddress);
-    logLine(log, "outcome: %lu done, %lu failed", (unsigned long)ctx->outcome.done, (unsigned long)ctx->outcome.failures);
+    logLine(log, "outcome: %lu done, %lu failed, %lu old files left behind", (unsigned long)ctx->outcome.done,
+            (unsigned long)ctx->outcome.failures, (unsigned long)ctx->outcome.leftBehind);
     return finish(log, ctx->outcome.failures ? ExitFailed : ExitDone, NULL);
 }

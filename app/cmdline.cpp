@@ -1,4 +1,4 @@
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 
 #include <string.h>
 
@@ -59,16 +59,21 @@ int nextCommandWord(const char** p, char* out, size_t cap) {
     return 1;
 }
 
-int isDottedAddress(const char* text) {
-    int parts = 0;
+int canonicalAddress(const char* text, char* out, size_t cap) {
+    int part[4];
     const char* s = text;
-    for (;;) {
+    for (int i = 0;; ++i) {
         int digits = 0, value = 0;
         while (*s >= '0' && *s <= '9' && digits < 4) value = value * 10 + (*s++ - '0'), ++digits;
         if (digits == 0 || digits > 3 || value > 255) return 0;
-        if (++parts == 4) return *s == '\0';
+        part[i] = value;
+        if (i == 3) {
+            if (*s != '\0') return 0;
+            break;
+        }
         if (*s++ != '.') return 0;
     }
+    return textFormat(out, cap, "%d.%d.%d.%d", part[0], part[1], part[2], part[3]);
 }
 
 int parseCommandLine(const char* line, CommandLine* out) {
@@ -92,15 +97,19 @@ int parseCommandLine(const char* line, CommandLine* out) {
         else if (textEqualNoCaseAscii(w, "upgrade")) out->mode = ModeUpgrade;
         else if (textEqualNoCaseAscii(w, "remove") || textEqualNoCaseAscii(w, "uninstall")) out->mode = ModeRemove;
         else if (textEqualNoCaseAscii(w, "log")) out->log = 1;
-        else if ((v = valueOf(w, "log")) != NULL) out->log = 1, ok = v[0] && textCopy(out->logPath, v);
+        else if ((v = valueOf(w, "log")) != NULL) {
+            // A name that does not fit is refused whole: a cut one could name
+            // another file, which the log would overwrite.
+            ok = v[0] && textCopy(out->logPath, v);
+            out->log = ok;
+            if (!ok) out->logPath[0] = '\0';
+        }
         else if ((v = valueOf(w, "lang")) != NULL) ok = v[0] && textCopy(out->language, v);
         else if ((v = valueOf(w, "model")) != NULL) ok = v[0] && textCopy(out->model, v);
-        else if ((v = valueOf(w, "ip")) != NULL) ok = isDottedAddress(v) && textCopy(out->address, v);
+        else if ((v = valueOf(w, "ip")) != NULL) ok = canonicalAddress(v, out->address, sizeof out->address);
         else ok = 0;
-        if (!ok) {
-            textCopy(out->refused, word);
-            return 0;
-        }
+        // Read on: a /S after the bad word still keeps every window shut.
+        if (!ok && !out->refused[0]) textCopy(out->refused, word[0] ? word : "\"\"");
     }
-    return 1;
+    return out->refused[0] == '\0';
 }

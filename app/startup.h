@@ -1,6 +1,6 @@
 // The start-up routine: the ten stages of a run over one InstallContext.
-#ifndef CORE_STARTUP_H
-#define CORE_STARTUP_H
+#ifndef APP_STARTUP_H
+#define APP_STARTUP_H
 
 #include "core/context.h"
 
@@ -12,7 +12,7 @@ int probeSystemDirectory(void);
 // program's name first; null or no switch: the wizard). The wizard's exit
 // code is 0 however it ended; while another copy runs, a wizard start only
 // brings that copy to the front. /? shows the usage; /S runs unattended and
-// returns its exit code (core/unattended.h).
+// returns its exit code (app/unattended.h).
 int runInstaller(InstallContext* ctx, const char* commandLine = 0);
 
 #endif

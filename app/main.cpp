@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "core/startup.h"
+#include "app/startup.h"
 #include "core/system.h"
 
 // The record lives for the whole run; it is large, so it is not on the stack.

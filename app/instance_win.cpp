@@ -1,4 +1,4 @@
-#include "core/instance.h"
+#include "app/instance.h"
 
 #include <string.h>
 

@@ -1,15 +1,16 @@
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <windows.h>
 #include <string.h>
 
-#include "core/cmdline.h"
-#include "core/instance.h"
+#include "app/cmdline.h"
+#include "app/instance.h"
 #include "core/libraries.h"
 #include "core/oscode.h"
 #include "core/system.h"
-#include "core/unattended.h"
-#include "ui/resource.h"
+#include "app/unattended.h"
+#include "core/resource.h"
+#include "core/version.h"
 #include "ui/uitext.h"
 #include "ui/wizard.h"
 
@@ -68,28 +69,35 @@ void runStages(InstallContext* ctx, RunLog* log) {
 int runInstaller(InstallContext* ctx, const char* commandLine) {
     CommandLine cl;
     int valid = parseCommandLine(commandLine, &cl);
-    if (cl.help || (!valid && !cl.silent)) {
+    // With /S anywhere on the line no window ever opens: a deployment tool's
+    // account has nobody to close one, and the run would never end.
+    if (!cl.silent && (cl.help || !valid)) {
         // The usage, the program's one message of its own, in the user's language.
         memset(ctx, 0, sizeof *ctx);
         classifyWindows(ctx);
         useWideTexts(isNtFamily(ctx->osCode));
-        showTableMessage(programModule(), IDS_USAGE, IDS_USAGE_TITLE);
+        showTableMessage(programModule(), IDS_USAGE, IDS_USAGE_TITLE, " - TwainSetup " TW_VERSION_TEXT);
         return valid ? ExitDone : ExitBadCommandLine;
     }
-    if (!valid) {
+    if (!valid || cl.help) {
         RunLog* log = cl.log ? openRunLog(cl.logPath) : NULL;
-        logLine(log, "command line: %s", commandLine);
-        logLine(log, "not a valid switch: %s", cl.refused);
-        logLine(log, "exit code %d", ExitBadCommandLine);
-        closeRunLog(log);
-        return ExitBadCommandLine;
+        logRunStart(log, commandLine);
+        if (!valid) logLine(log, "not a valid switch: %s", cl.refused);
+        else logLine(log, "/? with /S: nothing to show and nothing done");
+        return finishRunLog(log, valid ? ExitDone : ExitBadCommandLine);
     }
     // Before anything is written: a second copy would replace the running
     // one's language library in the system folder.
     InstanceClaim claim;
     if (!claimInstance(&claim)) {
         reason("TwainSetup: another copy is running\n");
-        if (cl.silent) return ExitBusy;
+        if (cl.silent) {
+            // Logged where it can be: the running copy may hold the same file.
+            RunLog* log = cl.log ? openRunLog(cl.logPath) : NULL;
+            logRunStart(log, commandLine);
+            logLine(log, "another copy of the program is running");
+            return finishRunLog(log, ExitBusy);
+        }
         showRunningInstance();
         return 0;
     }

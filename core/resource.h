@@ -3,8 +3,8 @@
 // includes it; ui/resources/gen_rc.py reads it (one "#define NAME NUMBER" a
 // line) and refuses templates and string tables that name anything else.
 // Plain #defines, no <windows.h>: pure code and the generator read it too.
-#ifndef UI_RESOURCE_H
-#define UI_RESOURCE_H
+#ifndef CORE_RESOURCE_H
+#define CORE_RESOURCE_H
 
 // ---- dialog templates ------------------------------------------------------
 #define IDD_ADDRESS 105   // scanner address, with the search button
