@@ -34,38 +34,14 @@ printf '\x5a' | dd of="$work/changed.exe" bs=1 seek=5000 conv=notrunc 2>/dev/nul
 verify "$work/changed.exe" && bad "a program with one byte changed still verifies" || ok
 (cd "$rel" && sha256sum --quiet -c SHA256SUMS) && ok || bad "SHA256SUMS does not match"
 
-# Every library as the program carries it: read out of its resources.
-mkdir -p "$work/out"
-python3 - "$rel/TwainSetup.exe" "$work/out" <<'PY' || bad "the program's resources could not be read"
-import struct, sys
-data = open(sys.argv[1], 'rb').read()
-pe = struct.unpack_from('<I', data, 0x3C)[0]
-sections, optional = struct.unpack_from('<H', data, pe + 6)[0], struct.unpack_from('<H', data, pe + 20)[0]
-table = pe + 24 + optional
-for i in range(sections):
-    name, vsize, va, rsize, raw = struct.unpack_from('<8sIIII', data, table + 40 * i)
-    if name.rstrip(b'\0') == b'.rsrc':
-        break
-def entries(offset):
-    named, ids = struct.unpack_from('<HH', data, raw + offset + 12)
-    for k in range(named + ids):
-        key, target = struct.unpack_from('<II', data, raw + offset + 16 + 8 * k)
-        if key & 0x80000000:
-            at = raw + (key & 0x7FFFFFFF)
-            n = struct.unpack_from('<H', data, at)[0]
-            key = data[at + 2:at + 2 + 2 * n].decode('utf-16-le')
-        yield key, target
-for kind, t in entries(0):
-    if kind not in ('LANGUAGERC', 'DLLRESOURCE'):
-        continue
-    for ident, t2 in entries(t & 0x7FFFFFFF):
-        for _, leaf in entries(t2 & 0x7FFFFFFF):
-            rva, size = struct.unpack_from('<II', data, raw + leaf)
-            start = raw + rva - va
-            open('%s/%s-%d.dll' % (sys.argv[2], kind, ident), 'wb').write(data[start:start + size])
-PY
-expect "libraries carried" "$(ls "$work/out" | wc -l)" 26
-for f in "$work"/out/*.dll; do verify "$f" && ok || bad "${f##*/}: not signed"; done
+# Every library the program carries is signed, and is carried signed: its
+# signed bytes are inside the program.
+for f in "$rel"/libraries/*.dll; do
+  verify "$f" && ok || bad "${f##*/}: not signed"
+  python3 -c 'import sys; sys.exit(open(sys.argv[2], "rb").read() not in open(sys.argv[1], "rb").read())' \
+    "$rel/TwainSetup.exe" "$f" && ok || bad "${f##*/}: the program does not carry it signed"
+done
+expect "libraries carried" "$(ls "$rel"/libraries/*.dll | wc -l)" 26
 
 said=$(bash "$repo/scripts/release.sh" --build "$work/unsigned" 2>&1)
 has "unsigned release: says so" "$said" "release: no certificate given (SIGN_PKCS12, SIGN_CERT with SIGN_KEY, or SIGN_PKCS11_MODULE): the release files are unsigned"
