@@ -52,15 +52,15 @@ if ! update; then
   update || echo "setup: warning: some package indexes could not be read; going on with those that were"
 fi
 
-install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
-if [ ${#missing[@]} -gt 0 ] && ! install "${missing[@]}"; then
+apt_install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+if [ ${#missing[@]} -gt 0 ] && ! apt_install "${missing[@]}"; then
   echo "setup: installing failed; trying once more"
   sleep 3
-  install "${missing[@]}" || { echo "setup: could not install ${missing[*]}" >&2; exit 1; }
+  apt_install "${missing[@]}" || { echo "setup: could not install ${missing[*]}" >&2; exit 1; }
 fi
 refused=()
 for p in "${optional[@]}"; do
-  install "$p" 2>/dev/null || refused+=("$p")
+  apt_install "$p" 2>/dev/null || refused+=("$p")
 done
 if [ ${#refused[@]} -gt 0 ]; then
   echo "setup: ${refused[*]} could not be installed from the registry today, so the i686 product's Wine tests will be skipped (the x86-64 build runs them)"

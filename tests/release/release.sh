@@ -25,8 +25,7 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/t
 verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" 2>&1 | grep -qx "Signature verification: ok"; }
 
 said=$(SIGN_PKCS12=$work/test.p12 SIGN_PASSWORD=secret bash "$repo/scripts/release.sh" --build "$work/signed" 2>&1)
-expect "signed release" "$(tail -n 1 <<<"$said")" "release: TwainSetup $(sed -n 's/.*assemblyIdentity.* version="\([0-9.]*\)".*/\1/p' \
-  "$product/manifest/TwainSetup.manifest") (signed) in $work/signed/release"
+grep -qx "release: TwainSetup [0-9.]* (signed) in $work/signed/release" <<<"$said" && ok || bad "signed release: $said"
 rel=$work/signed/release
 verify "$rel/TwainSetup.exe" && ok || bad "the signed program does not verify"
 cp "$rel/TwainSetup.exe" "$work/changed.exe"
