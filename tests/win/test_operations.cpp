@@ -14,6 +14,7 @@
 #include "operations/operations.h"
 #include "operations/settings.h"
 #include "test_operations_util.h"
+#include "test_resources_util.h"
 
 using namespace opstest;
 
@@ -245,6 +246,20 @@ TEST(FileSet, PlacesEveryFileOrNoneAndLeavesNoTemporaryFile) {
     EXPECT_EQ(readFile(b), "new b");
     EXPECT_EQ(o.undoFailures, 0u);
     EXPECT_EQ(fileCount(dir), 4) << "no temporary file left behind";
+
+    // b loaded as a module (a scanning application's) may be renamed but not
+    // deleted: the new b takes its place, the old one stays aside, recorded.
+    ASSERT_TRUE(CopyFileA(twres::buildTrees().back().setupLibrary().c_str(), b.c_str(), FALSE));
+    HMODULE loaded = LoadLibraryA(b.c_str());
+    ASSERT_TRUE(loaded);
+    o = Outcome();
+    EXPECT_EQ(place(newB, &o), 1);
+    EXPECT_EQ(readFile(b), "new b");
+    EXPECT_EQ(o.failures, 0u);
+    EXPECT_EQ(o.leftBehind, 1u);
+    FreeLibrary(loaded);
+    EXPECT_EQ(fileCount(dir), 5) << "the old b under its temporary name";
+    deleteMatchingFiles(dir.c_str(), "tws*.tmp", &o);
 
     for (const std::string& f : {a, b, newA, newB}) {
         SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
