@@ -288,7 +288,8 @@ if want discovery; then
     t=$(tr -d '\r' <"$work/disc.out")
     count=$(sed -n 's/^list 1004: count=\([0-9]*\).*/\1/p' <<<"$t")
     distinct=$(grep '^item 1004\[' <<<"$t" | sed 's/^[^:]*: //' | sort -u | wc -l)
-    stamp=$(awk '/action=answer/ { print $1 }' "$work/sim.log" 2>/dev/null | tail -1)
+    # The first request's burst: the repeats come after the list is full.
+    stamp=$(awk '/action=answer/ { print $1 }' "$work/sim.log" 2>/dev/null | head -1)
     if [ -n "$count" ] && [ -f "$work/search-listed" ] && [ -n "$stamp" ] &&
       grep -q '^session: wineserver [0-9]* in twreq-' "$work/disc.log"; then
       burst=$(date -d "$stamp" +%s%N)

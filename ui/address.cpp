@@ -1,7 +1,7 @@
 // The scanner-address prompt: the address dialog (template 105) with its IPv4
-// field, and the search dialog (template 106) that broadcasts one discovery
-// request (and one more to each further network of this computer) and lists
-// every scanner that echoes it. Both run modally on the thread that calls
+// field, and the search dialog (template 106) that broadcasts a discovery
+// request (and one to each further network of this computer), repeats them,
+// and lists every scanner that echoes one, once. Both run modally on the thread that calls
 // promptScannerAddress: the install worker.
 #include "ui/address.h"
 
@@ -46,18 +46,33 @@ const int kReceiveBufferFloor = 64 * 1024;
 // its network's own text. A reply must echo one of the texts sent.
 const int kMaxSentTexts = 1 + DiscoveryMaxNetworks;
 
+// Every request goes out again 0.5 s and 1.5 s after the first, the same
+// bytes from the same socket: a broadcast frame lost on the way (Wi-Fi gives
+// it no retry) or a reply a firewall let in too late is made good by the
+// next, and the list keeps one entry per device.
+const UINT_PTR kRepeatTimer = 1;
+const UINT kRepeatDelays[] = {500, 1000};
+
 struct SearchState {
     SOCKET socket;                        // INVALID_SOCKET when none is open
     int libraryStarted;                   // WSAStartup succeeded and is not yet undone
     char localAddressText[AddressTextCap];  // what the limited broadcast carries
     char sentTexts[kMaxSentTexts][AddressTextCap];
+    u_long sentTo[kMaxSentTexts];         // each request's destination, network order
     int sentCount;
+    uint16_t productId;
+    HWND dialog;                          // owner of the repeat timer
+    unsigned repeats;                     // repeats sent so far
 };
 
-SearchState g_search = {INVALID_SOCKET, 0, "", {}, 0};
+SearchState g_search = {INVALID_SOCKET, 0, "", {}, {}, 0, 0, NULL, 0};
 
 // Closes the socket and releases the socket library, each at most once.
 void endSearch(void) {
+    if (g_search.dialog) {
+        KillTimer(g_search.dialog, kRepeatTimer);
+        g_search.dialog = NULL;
+    }
     if (g_search.socket != INVALID_SOCKET) {
         winsock()->closesocket(g_search.socket);
         g_search.socket = INVALID_SOCKET;
@@ -85,8 +100,8 @@ int findLocalAddressText(char* out, size_t cap) {
     return chooseLocalAddressText(out, cap, addresses, count);
 }
 
-// Sends one request; on success its address text becomes one a reply may echo.
-int sendRequest(const WinsockCalls* ws, uint16_t productId, const char* addressText, u_long toAddress) {
+// Sends one request: its bytes are the same each time for the same text.
+int sendRequestOnce(const WinsockCalls* ws, uint16_t productId, const char* addressText, u_long toAddress) {
     struct sockaddr_in to;
     memset(&to, 0, sizeof to);
     to.sin_family = AF_INET;
@@ -94,11 +109,28 @@ int sendRequest(const WinsockCalls* ws, uint16_t productId, const char* addressT
     to.sin_addr.s_addr = toAddress;
     char request[DiscoveryRequestMax];
     size_t length = buildDiscoveryRequest(request, sizeof request, productId, addressText);
-    if (length == 0 || g_search.sentCount >= kMaxSentTexts ||
-        ws->sendto(g_search.socket, request, (int)length, 0, (const struct sockaddr*)&to, sizeof to) != (int)length)
-        return 0;
+    return length != 0 &&
+           ws->sendto(g_search.socket, request, (int)length, 0, (const struct sockaddr*)&to, sizeof to) == (int)length;
+}
+
+// Sends one request; on success its address text becomes one a reply may
+// echo, and the request one the repeats send again.
+int sendRequest(const WinsockCalls* ws, uint16_t productId, const char* addressText, u_long toAddress) {
+    if (g_search.sentCount >= kMaxSentTexts || !sendRequestOnce(ws, productId, addressText, toAddress)) return 0;
+    g_search.sentTo[g_search.sentCount] = toAddress;
     textCopy(g_search.sentTexts[g_search.sentCount++], addressText);
     return 1;
+}
+
+// The timer's tick: every request again, then the next tick or none.
+void repeatRequests(void) {
+    if (g_search.socket == INVALID_SOCKET || !g_search.dialog) return;
+    const WinsockCalls* ws = winsock();
+    for (int i = 0; i < g_search.sentCount; ++i)
+        sendRequestOnce(ws, g_search.productId, g_search.sentTexts[i], g_search.sentTo[i]);
+    if (++g_search.repeats < sizeof kRepeatDelays / sizeof kRepeatDelays[0])
+        SetTimer(g_search.dialog, kRepeatTimer, kRepeatDelays[g_search.repeats], NULL);
+    else KillTimer(g_search.dialog, kRepeatTimer);
 }
 
 // The limited broadcast leaves by one adapter only: every other network this
@@ -126,6 +158,8 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     endSearch();  // a search left over would hold the port
     g_search.localAddressText[0] = '\0';
     g_search.sentCount = 0;
+    g_search.productId = rec->productId;
+    g_search.repeats = 0;
 
     const WinsockCalls* ws = winsock();
     WSADATA wsa;
@@ -165,7 +199,11 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     sendRequest(ws, rec->productId, g_search.localAddressText, toNetwork32(INADDR_BROADCAST));
     sendDirectedRequests(ws, rec->productId);
     // Nothing went out: no reply can come, and the port is given back.
-    if (g_search.sentCount == 0) endSearch();
+    if (g_search.sentCount == 0) {
+        endSearch();
+        return;
+    }
+    if (SetTimer(dlg, kRepeatTimer, kRepeatDelays[0], NULL)) g_search.dialog = dlg;
 }
 
 int isReplyToSearch(const char* data, int length) {
@@ -194,8 +232,10 @@ void readReply(HWND dlg) {
     memcpy(source.b, &from.sin_addr, 4);
     char text[AddressTextCap];
     if (!formatAddressText(text, sizeof text, source)) return;
-    // The list is sorted, so position 0 is the first entry in text order,
-    // whichever arrived last.
+    // A device answers every request it hears: it is listed once. The list
+    // is sorted, so position 0 is the first entry in text order, whichever
+    // arrived last.
+    if (SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text) != LB_ERR) return;
     SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_ADDSTRING, 0, (LPARAM)text);
     SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_SETCURSEL, 0, 0);
 }
@@ -243,6 +283,9 @@ INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_DESTROY:
         endSearch();  // a dialog ended any other way must not keep the port
         return FALSE;
+    case WM_TIMER:
+        if (wParam == kRepeatTimer) repeatRequests();
+        return TRUE;
     default:
         if (msg == WM_TW_SOCKET) {
             if (WSAGETSELECTEVENT(lParam) == FD_READ) readReply(dlg);

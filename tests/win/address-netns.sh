@@ -146,11 +146,12 @@ rect
 waitcount 1004 $D 20000
 sleep 300
 list 1004
-echo mark: select then a reply from a device that answers a second time
+echo mark: select then a reply from a device that answers again, and one with junk after the text
 select 1004 5
 touch $W\\step-1
 waitfile $W\\step-1.done
 waitcount 1004 $((D + 1))
+sleep 200
 list 1004
 echo mark: dropped datagrams, then one plain reply
 touch $W\\step-2
@@ -218,14 +219,16 @@ gone
 waitexit 20000
 EOF
 
-# The step datagrams. Device addresses are 10.99.0.2 ... 10.99.0.251.
+# The step datagrams. Device addresses are 10.99.0.2 ... 10.99.0.254; the
+# last three (QUIET) hear the search but do not answer it: their datagrams
+# come from the steps alone.
 nul_junk="${REQ_TEXT_HEX}006a756e6bff01"
 oversize="${REQ_TEXT_HEX}00$(printf '%0600d' 0 | tr 0 7)"
 long_no_nul=$(printf '%0700d' 0 | tr 0 3)
 cat >"$work/s1.steps" <<EOF
-1 10.99.0.3=$nul_junk
-2 10.99.0.4=${REQ_TEXT_HEX}20 10.99.0.4=${REQ_TEXT_HEX}0a 10.99.0.4=$(hex 10.99.0.4) 10.99.0.4= 10.99.0.4=$long_no_nul 10.99.0.4=$(hex 10.99.0.) 10.99.0.4=$(hex 10.99.0.11) 10.99.0.5=$REQ_TEXT_HEX
-3 10.99.0.6=$oversize
+1 10.99.0.3=$REQ_TEXT_HEX 10.99.0.252=$nul_junk
+2 10.99.0.4=${REQ_TEXT_HEX}20 10.99.0.4=${REQ_TEXT_HEX}0a 10.99.0.4=$(hex 10.99.0.4) 10.99.0.4= 10.99.0.4=$long_no_nul 10.99.0.4=$(hex 10.99.0.) 10.99.0.4=$(hex 10.99.0.11) 10.99.0.253=$REQ_TEXT_HEX
+3 10.99.0.254=$oversize
 EOF
 
 # ============================================================================
@@ -281,7 +284,7 @@ while True:
 EOF
 
 t0=$(date +%s%N)
-SIM_LOG=$work/s1.simlog session s1 --devices $D --sim-args "--junk 6"
+SIM_LOG=$work/s1.simlog session s1 --devices $((D + 3)) --sim-args "--junk 6 --burst $D"
 t1=$(date +%s%N)
 HOLD_PORT=1 SIM_LOG=$work/s2.simlog session s2 --devices 1
 t2=$(date +%s%N)
@@ -338,18 +341,19 @@ expect "burst of $D: header" "$(head_of 1)" "list 1004: count=$D sel=0"
 expect "burst of $D: every device once, in text order" "$(items 1)" "$want"
 expect "10.99.0.10 comes before 10.99.0.9" "$(items 1 | grep -nx -e 10.99.0.10 -e 10.99.0.9 | cut -d: -f2 | tr '\n' ' ')" \
   "10.99.0.10 10.99.0.9 "
-# Step 1: a reply with NUL and junk after the text, from a device already
-# listed: a second entry; the selection goes back to the first entry.
+# Step 1: a device listed answers again: still one entry; a reply with NUL
+# and junk after the text: a new entry; the selection goes back to the first.
 expect "after step 1: header" "$(head_of 2)" "list 1004: count=$((D + 1)) sel=0"
-expect "after step 1: 10.99.0.3 twice" "$(items 2 | grep -cx 10.99.0.3)" 2
+expect "after step 1: 10.99.0.3 once, the reply with junk listed" \
+  "$(items 2 | grep -cx 10.99.0.3) $(diff <(items 1) <(items 2) | grep '^[<>]')" "1 > 10.99.0.252"
 # Step 2: trailing space, line end, own address, empty, 700 bytes without
 # NUL, a short text, a longer one: all dropped; then one plain reply.
 expect "after step 2: header" "$(head_of 3)" "list 1004: count=$((D + 2)) sel=0"
 expect "after step 2: the plain reply only" \
-  "$(diff <(items 2) <(items 3) | grep '^[<>]')" "> 10.99.0.5"
+  "$(diff <(items 2) <(items 3) | grep '^[<>]')" "> 10.99.0.253"
 # Step 3: 700 bytes, a NUL right after the text: judged on its first 255.
 expect "after step 3: header" "$(head_of 4)" "list 1004: count=$((D + 3)) sel=0"
-expect "after step 3: the oversize reply" "$(diff <(items 3) <(items 4) | grep '^[<>]')" "> 10.99.0.6"
+expect "after step 3: the oversize reply" "$(diff <(items 3) <(items 4) | grep '^[<>]')" "> 10.99.0.254"
 # The second search of prompt 3 lists each device once again: it started empty.
 expect "second search: header" "$(head_of 5)" "list 1004: count=$D sel=0"
 expect "second search: fresh list" "$(items 5)" "$want"
@@ -369,12 +373,15 @@ has "hardware id and product text" "$o" \
   'prompt 1: model=18 language=67 result=1 address=10.99.0.100 hardwareId=USB\VID_E7A1&PID_1234 productIdText=0x1234'
 has "the driver ended with the host" "$o" "exit: 0"
 
+# Four searches, each sending its request once and again at 0.5 and 1.5 s
+# while it is open (the first, open through the steps, all three times).
 log=$(cat "$work/s1.simlog" 2>/dev/null)
-expect "four requests, one per search" "$(grep -c ' request=' <<<"$log")" 4
-expect "every request from port 4569 with product id 4660" \
-  "$(grep -c " from=10.99.0.1:4569 to=255.255.255.255 len=13 hex=$(hex 466010.99.0.1) " <<<"$log")" 4
-grep -q "^scanner-sim: requests=4 replies=$((4 * D)) junk=24$" "$work/s1.log" && ok ||
-  bad "s1 simulator summary: $(grep '^scanner-sim' "$work/s1.log")"
+n=$(grep -c ' request=' <<<"$log")
+[ "$n" -ge 6 ] && [ "$n" -le 12 ] && ok || bad "s1: $n requests for four searches"
+expect "every request the same, from port 4569 with product id 4660" \
+  "$(grep -c " from=10.99.0.1:4569 to=255.255.255.255 len=13 hex=$(hex 466010.99.0.1) " <<<"$log")" "$n"
+expect "s1 simulator summary" "$(grep '^scanner-sim' "$work/s1.log")" \
+  "scanner-sim: requests=$n replies=$((n * D)) junk=$((n * 6))"
 
 # ---- session 2 ----
 o=$(tr -d '\r' <"$work/s2.out")
@@ -385,12 +392,13 @@ expect "held port: prompt results" "$(grep '^prompt ' <<<"$o" | sed 's/ hardware
 prompt 2: model=21 language=67 result=0 address=
 prompt 3: model=22 language=67 result=0 address="
 log=$(cat "$work/s2.simlog" 2>/dev/null)
-expect "held port: the requests' payloads" "$(grep -o ' hex=[0-9a-f]*' <<<"$log" | tr -d ' ')" \
+expect "held port: the requests' payloads" "$(grep -o ' hex=[0-9a-f]*' <<<"$log" | tr -d ' ' | uniq)" \
 "hex=$(hex 010.99.0.1)
 hex=$(hex 6553510.99.0.1)
 hex=$(hex 870410.99.0.1)"
 expect "held port: sent from another port" "$(grep -c ' from=10.99.0.1:4569 ' <<<"$log")" 0
-expect "held port: every request sent" "$(grep -c ' from=10.99.0.1:[0-9]* to=255.255.255.255 ' <<<"$log")" 3
+n=$(grep -c ' from=10.99.0.1:[0-9]* to=255.255.255.255 ' <<<"$log")
+[ "$n" -ge 3 ] && ok || bad "held port: $n requests sent for three searches"
 
 if [ "$failed" -ne 0 ]; then
   for s in s1 s2; do

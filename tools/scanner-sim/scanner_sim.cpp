@@ -63,6 +63,7 @@ struct Options {
     long paceUs = 0;          // pause between the datagrams of one answer; 0: none
     long burst = 0;  // 0: every device in the list answers
     long count = 0;  // 0: no limit
+    long onlyRequest = 0;  // 0: answer every request; N: only the Nth datagram received
     long timeoutS = 30;
     std::string logPath;
     std::string readyFile;
@@ -94,6 +95,8 @@ void usage(FILE* out) {
         "  --pace-us N              send the datagrams of one answer N microseconds apart\n"
         "                           (default 0: as fast as possible)\n"
         "  --count N                exit after N received datagrams (and their replies)\n"
+        "  --only-request N         answer the Nth datagram received only (a requester that\n"
+        "                           repeats its request, heard only the Nth time)\n"
         "  --timeout-s N            exit after N seconds (default 30, at most %ld)\n"
         "  --log FILE               append one line per received datagram\n"
         "  --ready-file FILE        create FILE once the port is bound\n"
@@ -366,6 +369,9 @@ int parseOptions(int argc, char** argv, Options* o, bool* done) {
         } else if (name == "--count") {
             if (!number(1, 1000000000, &n)) return 2;
             o->count = n;
+        } else if (name == "--only-request") {
+            if (!number(1, 1000000000, &n)) return 2;
+            o->onlyRequest = n;
         } else if (name == "--timeout-s") {
             if (!number(1, kMaxTimeoutS, &n)) return 2;
             o->timeoutS = n;
@@ -587,6 +593,9 @@ void handleDatagram(const Options& o, const unsigned char* p, size_t len, const 
     else if (!isUsableSource(from.sin_addr)) {
         action = "ignore";
         reason = "source address cannot be answered";
+    } else if (o.onlyRequest > 0 && seq != static_cast<unsigned long>(o.onlyRequest)) {
+        action = "ignore";
+        reason = "not the one request to answer (--only-request)";
     }
 
     if (log) {
