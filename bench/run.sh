@@ -19,7 +19,9 @@
 #   discovery 250 simulated scanners answering one search in a burst, inside
 #            the namespace harness (tests/e2e/session.sh, root only): are all
 #            listed, and the time from the burst (the simulator's log line of
-#            the request, written just before its replies) to the 250th entry
+#            the request, written just before its replies) to the 250th entry;
+#            each device also gives its name, location and model (SNMP): how
+#            many show them
 #
 #   bench/run.sh [--build DIR] [--rounds N] [--copy-rounds N] [--only start,size,copy,discovery]
 # DIR is a `make build` tree (default: build). Work files go to DIR/bench.
@@ -274,6 +276,13 @@ if want discovery; then
       echo "touch $W\\search-listed"
       echo "sleep 2000"
       echo "list 1004"
+      # Every device's name, location and model, as the simulator gives them.
+      for ((i = 2; i < n + 2; i++)); do
+        model="Example MFP $i"
+        [ $((i % 2)) -eq 1 ] && model="$model (sysDescr)"
+        echo "selecttext 1004 10.99.0.$i"
+        echo "waittext 1019 3000 Name: MFP-0-$i\\nLocation: Floor $((i % 10)), room $i\\nModel: $model"
+      done
       echo "dblclick 1004 0"
       echo "gone"
       echo "wait 1001,1003"
@@ -284,7 +293,7 @@ if want discovery; then
     SCANNER_SIM=$build/native/tools/scanner-sim/scanner-sim SIM_LOG=$work/sim.log \
       bash "$repo/tests/e2e/session.sh" --wine-root "$wine_root" --arch win64 --version winxp \
       --prefix "$work/disc-prefix" --driver "$driver" --script "$work/disc.tw" --out "$work/disc.out" \
-      --devices "$n" >"$work/disc.log" 2>&1
+      --devices "$n" --sim-args "--snmp 10.99.0.2-10.99.0.$((n + 1))" >"$work/disc.log" 2>&1
     t=$(tr -d '\r' <"$work/disc.out")
     count=$(sed -n 's/^list 1004: count=\([0-9]*\).*/\1/p' <<<"$t")
     distinct=$(grep '^item 1004\[' <<<"$t" | sed 's/^[^:]*: //' | sort -u | wc -l)
@@ -297,9 +306,10 @@ if want discovery; then
       begin=$(date -r "$work/search-begin" +%s%N)
       first=$(date -r "$work/search-first" +%s%N)
       echo "discovery: $n simulated scanners, one burst: $count listed ($distinct distinct) of $n," \
-        "$(grep -c 'action=answer' "$work/sim.log") request(s) answered; Search pressed to burst" \
+        "$(grep -c ' request=.* action=answer' "$work/sim.log") request(s) answered; Search pressed to burst" \
         "$(( (burst - begin) / 1000000 )) ms, burst to the first entry $(( (first - burst) / 1000000 )) ms, to the ${n}th" \
-        "$(( (listed - burst) / 1000000 )) ms"
+        "$(( (listed - burst) / 1000000 )) ms; names: $(grep -c '^textx 1019: Name: ' <<<"$t") of $n shown with" \
+        "their location and model 2 s after the list was full, $(grep -c ' name-request ' "$work/sim.log") name requests"
     else
       echo "discovery: no figures"; cat "$work/disc.log" "$work/disc.out"
     fi

@@ -30,6 +30,8 @@
 #define IDC_LANGUAGE_LIST 1015
 #define IDC_MODEL_PROMPT 1016
 #define IDC_LANGUAGE_PROMPT 1017
+#define IDC_SEARCH_STATUS 1018   // search dialog: searching, how many found, or what to check
+#define IDC_DEVICE_DETAILS 1019  // search dialog: the selected scanner's name, location and model
 
 // ---- strings ----------------------------------------------------------------
 #define IDS_SEARCH_TITLE 20
@@ -68,6 +70,14 @@
 #define IDS_MORE_FAILED 78       // "Other items that failed: %1"
 #define IDS_USAGE_TITLE 79
 #define IDS_USAGE 80
+// The search dialog's texts: its state, and the lines about the selected
+// scanner ("%1": the count, or the name the scanner gives).
+#define IDS_SEARCHING 81
+#define IDS_SEARCH_FOUND 82      // "Scanners found: %1"
+#define IDS_SEARCH_NONE 83       // nothing answered: what to check
+#define IDS_DEVICE_NAME 84       // "Name: %1"
+#define IDS_DEVICE_LOCATION 85
+#define IDS_DEVICE_MODEL 86
 
 // ---- pictures and embedded libraries ----------------------------------------
 #define IDI_APP 101              // the program's icon
@@ -85,5 +95,9 @@
 #define WM_TW_END_PAGE (0x8000 + 31)
 // WM_USER + 155: the search socket's read notification to the search dialog.
 #define WM_TW_SOCKET (0x0400 + 155)
+// WM_USER + 156: the name query socket's read notification; WM_USER + 157:
+// a name lookup in DNS has ended.
+#define WM_TW_SNMP (0x0400 + 156)
+#define WM_TW_DNS (0x0400 + 157)
 
 #endif

@@ -1,8 +1,9 @@
 // The scanner-address prompt: the address dialog (template 105) with its IPv4
 // field, and the search dialog (template 106) that broadcasts a discovery
 // request (and one to each further network of this computer), repeats them,
-// and lists every scanner that echoes one, once. Both run modally on the thread that calls
-// promptScannerAddress: the install worker.
+// lists every scanner that echoes one, once, and asks each for its name, its
+// location and its model (SNMP) and its name in DNS. Both run modally on the
+// thread that calls promptScannerAddress: the install worker.
 #include "ui/address.h"
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include "core/text.h"
 #include "ui/centre.h"
 #include "ui/discovery.h"
+#include "ui/snmp.h"
 #include "ui/uitext.h"
 #include "ui/winsock.h"
 #include "core/resource.h"
@@ -67,12 +69,91 @@ struct SearchState {
 
 SearchState g_search = {INVALID_SOCKET, 0, "", {}, {}, 0, 0, NULL, 0};
 
-// Closes the socket and releases the socket library, each at most once.
+// ---- the names of the scanners found ---------------------------------------
+
+// Names are asked of the first devices listed; any more are listed by their
+// address alone.
+const int kMaxNamedDevices = 256;
+const size_t kNameCap = 64;
+// An SNMP request unanswered this long goes once more, then is given up; a
+// device that never answered its first object is asked nothing more.
+const DWORD kSnmpWaitMs = 1000;
+const int kSnmpTries = 2;
+// DNS lookups under way at a time: the system gives each a thread.
+const int kDnsSlots = 4;
+// Times the name requests and the status text.
+const UINT_PTR kTickTimer = 2;
+const UINT kTickMs = 100;
+// Names are asked once no device has been listed for this long: the answers
+// to a burst of replies are listed first, undisturbed.
+const DWORD kNamesAfterQuietMs = 100;
+// "Nothing has answered" is said this long after the first request: the last
+// repeat went at 1.5 s, and its answers have had 3 s more.
+const DWORD kQuietAfterMs = 4500;
+
+enum DnsState { DnsWaiting, DnsAsked, DnsDone };
+
+struct Device {
+    u_long address;           // network order
+    char name[kNameCap];      // sysName
+    char location[kNameCap];  // sysLocation
+    char model[kNameCap];     // hrDeviceDescr, else sysDescr
+    char dnsName[kNameCap];
+    uint32_t requestId;       // of the SNMP request in flight; 0: none, asked all it will be
+    DWORD sentAt;
+    unsigned char object;     // the SnmpObject asked now
+    unsigned char tries;
+    unsigned char answered;   // it has answered an SNMP request
+    unsigned char asked;      // its names have been asked for
+    unsigned char dns;        // DnsState
+};
+
+// A lookup's answer is written by the system into its own buffer at any time
+// until its message comes; a search that ends first leaves the buffer to it.
+struct DnsSlot {
+    HANDLE handle;
+    int device;
+    char* buffer;  // MAXGETHOSTSTRUCT bytes
+};
+
+struct NameState {
+    SOCKET socket = INVALID_SOCKET;  // when none is open
+    Device devices[kMaxNamedDevices];
+    int count;
+    uint32_t nextRequestId;
+    DnsSlot dns[kDnsSlots];
+    DWORD startedAt;
+    DWORD lastListedAt;
+    int requestsSent;  // the search sent its requests: it may end up with "nothing answered"
+    UINT statusShown;  // the string and count the status text shows now
+    int countShown;
+};
+
+NameState g_names;
+
+void endNames(void) {
+    if (g_names.socket != INVALID_SOCKET) {
+        winsock()->closesocket(g_names.socket);
+        g_names.socket = INVALID_SOCKET;
+    }
+    for (DnsSlot& slot : g_names.dns) {
+        // A lookup still under way keeps its buffer (see DnsSlot).
+        if (slot.handle) winsock()->WSACancelAsyncRequest(slot.handle);
+        else if (slot.buffer) HeapFree(GetProcessHeap(), 0, slot.buffer);
+        slot.handle = NULL;
+        slot.buffer = NULL;
+    }
+    g_names.count = 0;
+}
+
+// Closes the sockets and releases the socket library, each at most once.
 void endSearch(void) {
     if (g_search.dialog) {
         KillTimer(g_search.dialog, kRepeatTimer);
+        KillTimer(g_search.dialog, kTickTimer);
         g_search.dialog = NULL;
     }
+    if (g_search.libraryStarted) endNames();
     if (g_search.socket != INVALID_SOCKET) {
         winsock()->closesocket(g_search.socket);
         g_search.socket = INVALID_SOCKET;
@@ -81,6 +162,276 @@ void endSearch(void) {
         winsock()->WSACleanup();
         g_search.libraryStarted = 0;
     }
+}
+
+// ---- asking the devices found for their names ---------------------------
+
+// The socket the name requests go from, on a port the system picks: the
+// answers come back to it, and only from the device asked.
+void startNames(HWND dlg) {
+    const WinsockCalls* ws = winsock();
+    g_names.nextRequestId = (GetTickCount() & 0x3FFFFFFFu) | 1u;
+    g_names.socket = ws->socket(AF_INET, SOCK_DGRAM, 0);
+    if (g_names.socket == INVALID_SOCKET) return;
+    struct sockaddr_in local;
+    memset(&local, 0, sizeof local);
+    local.sin_family = AF_INET;
+    if (ws->bind(g_names.socket, (const struct sockaddr*)&local, sizeof local) != 0 ||
+        ws->WSAAsyncSelect(g_names.socket, dlg, WM_TW_SNMP, FD_READ) != 0) {
+        ws->closesocket(g_names.socket);
+        g_names.socket = INVALID_SOCKET;
+    }
+}
+
+void sendNameRequest(const Device& d) {
+    unsigned char request[SnmpRequestMax];
+    size_t length = snmpBuildGet(d.requestId, (SnmpObject)d.object, request, sizeof request);
+    struct sockaddr_in to;
+    memset(&to, 0, sizeof to);
+    to.sin_family = AF_INET;
+    to.sin_port = toNetwork16(SnmpPort);
+    to.sin_addr.s_addr = d.address;
+    if (length) winsock()->sendto(g_names.socket, (const char*)request, (int)length, 0, (const struct sockaddr*)&to,
+                                  sizeof to);
+}
+
+// Asks object of device d, with a request id no earlier request had: a late
+// answer to an earlier one is never taken for this one.
+void askObject(Device& d, int object) {
+    d.object = (unsigned char)object;
+    d.tries = 1;
+    d.sentAt = GetTickCount();
+    d.requestId = g_names.nextRequestId++ & 0x7FFFFFFFu;
+    if (d.requestId == 0) d.requestId = g_names.nextRequestId++;
+    sendNameRequest(d);
+}
+
+// The object after the one just answered or given up: the model from
+// hrDeviceDescr where the device has it, else from sysDescr.
+void askNextObject(Device& d) {
+    int next = d.object + 1;
+    if (d.object == SnmpDeviceDescr && d.model[0]) next = SnmpObjectCount;
+    if (next < SnmpObjectCount) askObject(d, next);
+    else d.requestId = 0;
+}
+
+// The name the list shows beside the address: the one the device gives, else
+// its name in DNS.
+const char* shownName(const Device& d) { return d.name[0] ? d.name : d.dnsName; }
+
+const Device* deviceOfEntry(HWND list, LRESULT index) {
+    LRESULT data = SendMessageA(list, LB_GETITEMDATA, (WPARAM)index, 0);
+    return data >= 0 && data < g_names.count ? &g_names.devices[data] : NULL;
+}
+
+// The selected device's name, location and model, a line each; only what is
+// known.
+void showDetails(HWND dlg) {
+    HWND list = GetDlgItem(dlg, IDC_FOUND_LIST);
+    LRESULT sel = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    const Device* d = sel == LB_ERR ? NULL : deviceOfEntry(list, sel);
+    TextLine lines[3];
+    int count = 0;
+    if (d) {
+        const TextLine all[3] = {{IDS_DEVICE_NAME, shownName(*d), NULL},
+                                 {IDS_DEVICE_LOCATION, d->location, NULL},
+                                 {IDS_DEVICE_MODEL, d->model, NULL}};
+        for (const TextLine& line : all)
+            if (line.arg1[0]) lines[count++] = line;
+    }
+    setItemTextLines(dlg, IDC_DEVICE_DETAILS, localisedModule(), lines, count, 0);
+}
+
+// Redraws device i's entry, and the details when it is the selected one.
+void deviceChanged(HWND dlg, int i) {
+    HWND list = GetDlgItem(dlg, IDC_FOUND_LIST);
+    char text[AddressTextCap];
+    Ipv4Bytes address;
+    memcpy(address.b, &g_names.devices[i].address, 4);
+    if (!formatAddressText(text, sizeof text, address)) return;
+    LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+    RECT r;
+    if (index == LB_ERR) return;
+    if (SendMessageA(list, LB_GETITEMRECT, (WPARAM)index, (LPARAM)&r) != LB_ERR) InvalidateRect(list, &r, TRUE);
+    if (SendMessageA(list, LB_GETCURSEL, 0, 0) == index) showDetails(dlg);
+}
+
+// The status above the list: searching, how many were found, or, once the
+// answers to the last request have had their time, what to check.
+void showStatus(HWND dlg) {
+    int found = (int)SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_GETCOUNT, 0, 0);
+    UINT text = found > 0 ? IDS_SEARCH_FOUND
+                : g_names.requestsSent && GetTickCount() - g_names.startedAt < kQuietAfterMs ? IDS_SEARCHING
+                                                                                          : IDS_SEARCH_NONE;
+    if (text == g_names.statusShown && (text != IDS_SEARCH_FOUND || found == g_names.countShown)) return;
+    g_names.statusShown = text;
+    g_names.countShown = found;
+    char count[16];
+    textFormat(count, sizeof count, "%d", found);
+    TextLine line = {text, count, NULL};
+    setItemTextLines(dlg, IDC_SEARCH_STATUS, localisedModule(), &line, 1);
+}
+
+// Lookups in DNS, a few at a time, in the order the devices were listed.
+void startLookups(HWND dlg) {
+    const WinsockCalls* ws = winsock();
+    for (DnsSlot& slot : g_names.dns) {
+        if (slot.handle) continue;
+        int i = 0;
+        while (i < g_names.count && g_names.devices[i].dns != DnsWaiting) ++i;
+        if (i == g_names.count) return;
+        Device& d = g_names.devices[i];
+        d.dns = DnsDone;
+        if (!slot.buffer) slot.buffer = (char*)HeapAlloc(GetProcessHeap(), 0, MAXGETHOSTSTRUCT);
+        if (!slot.buffer) return;
+        slot.handle = ws->WSAAsyncGetHostByAddr(dlg, WM_TW_DNS, (const char*)&d.address, 4, AF_INET, slot.buffer,
+                                                MAXGETHOSTSTRUCT);
+        if (!slot.handle) continue;
+        slot.device = i;
+        d.dns = DnsAsked;
+    }
+}
+
+// A lookup has ended. Its answer lies in the slot's buffer: a hostent whose
+// name must point inside that buffer and end there.
+void lookupEnded(HWND dlg, HANDLE handle, int error) {
+    for (DnsSlot& slot : g_names.dns) {
+        if (!slot.handle || slot.handle != handle) continue;
+        slot.handle = NULL;
+        Device& d = g_names.devices[slot.device];
+        d.dns = DnsDone;
+        const struct hostent* host = (const struct hostent*)slot.buffer;
+        const char* end = slot.buffer + MAXGETHOSTSTRUCT;
+        const char* name = error ? NULL : host->h_name;
+        char text[AddressTextCap];
+        Ipv4Bytes address;
+        memcpy(address.b, &d.address, 4);
+        if (name && name >= slot.buffer + sizeof *host && name < end &&
+            nameToText((const unsigned char*)name, strnlen(name, (size_t)(end - name)), d.dnsName, kNameCap)) {
+            // A resolver without a name may answer with the address itself.
+            if (formatAddressText(text, sizeof text, address) && strcmp(text, d.dnsName) == 0) d.dnsName[0] = '\0';
+            else deviceChanged(dlg, slot.device);
+        }
+        startLookups(dlg);
+        return;
+    }
+}
+
+// A device newly listed: its entry's data is its place here; its names are
+// asked for on a later tick. Returns the place, or -1 when there is none left.
+int addDevice(u_long address) {
+    g_names.lastListedAt = GetTickCount();
+    if (g_names.count >= kMaxNamedDevices) return -1;
+    int i = g_names.count++;
+    Device& d = g_names.devices[i];
+    memset(&d, 0, sizeof d);
+    d.address = address;
+    d.dns = DnsWaiting;
+    return i;
+}
+
+// One answer per notification, as with the search's own socket.
+void readNameReply(HWND dlg) {
+    if (g_names.socket == INVALID_SOCKET) return;
+    unsigned char buffer[1500];
+    struct sockaddr_in from;
+    int fromLength = sizeof from;
+    memset(&from, 0, sizeof from);
+    int n = winsock()->recvfrom(g_names.socket, (char*)buffer, sizeof buffer, 0, (struct sockaddr*)&from,
+                                &fromLength);
+    // An error (a datagram too long for any answer among them) is dropped.
+    if (n <= 0 || fromLength < (int)sizeof from || from.sin_family != AF_INET || from.sin_port != toNetwork16(SnmpPort))
+        return;
+    for (int i = 0; i < g_names.count; ++i) {
+        Device& d = g_names.devices[i];
+        if (d.address != from.sin_addr.s_addr) continue;
+        if (d.requestId == 0) return;
+        char text[kNameCap];
+        int answer = snmpReadReply(buffer, (size_t)n, d.requestId, (SnmpObject)d.object, text, sizeof text);
+        if (answer == 0) return;
+        d.answered = 1;
+        if (answer == 1) {
+            char* field = d.object == SnmpSysName       ? d.name
+                          : d.object == SnmpSysLocation ? d.location
+                                                        : d.model;
+            textCopy(field, kNameCap, text);
+        }
+        askNextObject(d);
+        if (answer == 1) deviceChanged(dlg, i);
+        return;
+    }
+}
+
+// The tick: requests unanswered in time go again or are given up; the status
+// text follows the count and the time.
+void tick(HWND dlg) {
+    DWORD now = GetTickCount();
+    const int quiet = now - g_names.lastListedAt >= kNamesAfterQuietMs;
+    for (int i = 0; i < g_names.count; ++i) {
+        Device& d = g_names.devices[i];
+        if (!d.asked && quiet) {
+            d.asked = 1;
+            if (g_names.socket != INVALID_SOCKET) askObject(d, SnmpSysName);
+            continue;
+        }
+        if (d.requestId == 0 || now - d.sentAt < kSnmpWaitMs) continue;
+        if (d.tries < kSnmpTries) {
+            ++d.tries;
+            d.sentAt = now;
+            sendNameRequest(d);
+        } else if (d.answered) {
+            askNextObject(d);
+        } else {
+            d.requestId = 0;  // no SNMP there: its address alone
+        }
+    }
+    if (quiet) startLookups(dlg);
+    showStatus(dlg);
+}
+
+// An entry: the address, and beside it, in the second column, the name.
+void drawDeviceEntry(const DRAWITEMSTRUCT* di) {
+    HDC dc = di->hDC;
+    RECT r = di->rcItem;
+    if (di->itemID != (UINT)-1) {
+        const int selected = (di->itemState & ODS_SELECTED) != 0;
+        FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        char text[AddressTextCap];
+        LRESULT length = SendMessageA(di->hwndItem, LB_GETTEXTLEN, di->itemID, 0);
+        if (length >= 0 && length < (LRESULT)sizeof text &&
+            SendMessageA(di->hwndItem, LB_GETTEXT, di->itemID, (LPARAM)text) != LB_ERR) {
+            // Right to left (Arabic), the address stands at the right, the
+            // name to its left.
+            const int rtl = (GetWindowLongA(di->hwndItem, GWL_EXSTYLE) & WS_EX_RIGHT) != 0;
+            const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (rtl ? DT_RIGHT | DT_RTLREADING : DT_LEFT);
+            SIZE column = {0, 0};
+            GetTextExtentPoint32A(dc, "255.255.255.255  ", 17, &column);
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+            RECT at = r;
+            InflateRect(&at, -2, 0);
+            DrawTextA(dc, text, -1, &at, format);
+            const Device* d = deviceOfEntry(di->hwndItem, di->itemID);
+            if (d && shownName(*d)[0]) {
+                if (rtl) at.right -= column.cx;
+                else at.left += column.cx;
+                if (!selected) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+                DrawTextA(dc, shownName(*d), -1, &at, format | DT_END_ELLIPSIS);
+            }
+        }
+    }
+    if (di->itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
+}
+
+// Entries as tall as a line of the list's font, with a pixel above and below.
+void fitEntryHeight(HWND list) {
+    HDC dc = GetDC(list);
+    if (!dc) return;
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageA(list, WM_GETFONT, 0, 0));
+    TEXTMETRICA tm;
+    if (GetTextMetricsA(dc, &tm)) SendMessageA(list, LB_SETITEMHEIGHT, 0, tm.tmHeight + 2);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
 }
 
 // This host's address text, from the addresses its own name resolves to.
@@ -160,6 +511,9 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
     g_search.sentCount = 0;
     g_search.productId = rec->productId;
     g_search.repeats = 0;
+    g_names.count = 0;
+    g_names.requestsSent = 0;
+    g_names.startedAt = GetTickCount();
 
     const WinsockCalls* ws = winsock();
     WSADATA wsa;
@@ -203,7 +557,10 @@ void startSearch(HWND dlg, const AddressPromptRecord* rec) {
         endSearch();
         return;
     }
+    g_names.requestsSent = 1;
+    startNames(dlg);
     if (SetTimer(dlg, kRepeatTimer, kRepeatDelays[0], NULL)) g_search.dialog = dlg;
+    SetTimer(dlg, kTickTimer, kTickMs, NULL);
 }
 
 int isReplyToSearch(const char* data, int length) {
@@ -236,8 +593,12 @@ void readReply(HWND dlg) {
     // is sorted, so position 0 is the first entry in text order, whichever
     // arrived last.
     if (SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text) != LB_ERR) return;
-    SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_ADDSTRING, 0, (LPARAM)text);
+    LRESULT index = SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_ADDSTRING, 0, (LPARAM)text);
+    if (index < 0) return;
+    SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_SETITEMDATA, (WPARAM)index, (LPARAM)addDevice(from.sin_addr.s_addr));
     SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_SETCURSEL, 0, 0);
+    if (index == 0) showDetails(dlg);
+    if (SendDlgItemMessageA(dlg, IDC_FOUND_LIST, LB_GETCOUNT, 0, 0) == 1) showStatus(dlg);
 }
 
 // The selected entry, if any, becomes the record's address text.
@@ -261,7 +622,10 @@ INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
         HMODULE module = localisedModule();
         setWindowTextFromTable(dlg, module, IDS_SEARCH_TITLE);
         setItemTexts(dlg, module, (const ItemText*)NULL, 0, 1);
+        fitEntryHeight(GetDlgItem(dlg, IDC_FOUND_LIST));
+        g_names.statusShown = 0;
         startSearch(dlg, (const AddressPromptRecord*)lParam);
+        showStatus(dlg);
         return TRUE;
     }
     case WM_COMMAND: {
@@ -278,17 +642,31 @@ INT_PTR CALLBACK searchDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPar
             EndDialog(dlg, IDCANCEL);
             return TRUE;
         }
+        if (id == IDC_FOUND_LIST && HIWORD(wParam) == LBN_SELCHANGE) showDetails(dlg);
         return FALSE;
     }
+    case WM_DRAWITEM:
+        if (wParam != IDC_FOUND_LIST) return FALSE;
+        drawDeviceEntry((const DRAWITEMSTRUCT*)lParam);
+        return TRUE;
     case WM_DESTROY:
         endSearch();  // a dialog ended any other way must not keep the port
         return FALSE;
     case WM_TIMER:
         if (wParam == kRepeatTimer) repeatRequests();
+        if (wParam == kTickTimer) tick(dlg);
         return TRUE;
     default:
         if (msg == WM_TW_SOCKET) {
             if (WSAGETSELECTEVENT(lParam) == FD_READ) readReply(dlg);
+            return TRUE;
+        }
+        if (msg == WM_TW_SNMP) {
+            if (WSAGETSELECTEVENT(lParam) == FD_READ) readNameReply(dlg);
+            return TRUE;
+        }
+        if (msg == WM_TW_DNS) {
+            lookupEnded(dlg, (HANDLE)wParam, WSAGETASYNCERROR(lParam));
             return TRUE;
         }
         return FALSE;

@@ -6,6 +6,7 @@ list(APPEND GLUE_SOURCES
 # Scanner address prompt and network search; centring of dialogs.
 list(APPEND PURE_SOURCES
   ${CMAKE_SOURCE_DIR}/ui/discovery.cpp
+  ${CMAKE_SOURCE_DIR}/ui/snmp.cpp
   ${CMAKE_SOURCE_DIR}/ui/centre.cpp)
 list(APPEND GLUE_SOURCES
   ${CMAKE_SOURCE_DIR}/ui/address.cpp

@@ -106,12 +106,12 @@ void appendFilled(UiText* t, int* length, const UiText* part, const char* const 
 
 }  // namespace
 
-void setItemTextLines(HWND dlg, int id, HMODULE module, const TextLine* lines, int count) {
+void setItemTextLines(HWND dlg, int id, HMODULE module, const TextLine* lines, int count, int blankAfterFirst) {
     UiText text;
     int length = 0;
     appendAscii(&text, &length, "");
     for (int i = 0; i < count; ++i) {
-        if (i > 0) appendAscii(&text, &length, i == 1 ? "\n\n" : "\n");
+        if (i > 0) appendAscii(&text, &length, i == 1 && blankAfterFirst ? "\n\n" : "\n");
         UiText part;
         loadUiText(module, lines[i].string, &part, kStringRoom);
         const char* args[2] = {lines[i].arg1, lines[i].arg2};

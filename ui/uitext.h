@@ -33,8 +33,9 @@ struct TextLine {
     const char* arg2;
 };
 // Sets control `id` to the lines one after another, a line feed between two
-// and a blank line after the first. At most 639 characters are shown.
-void setItemTextLines(HWND dlg, int id, HMODULE module, const TextLine* lines, int count);
+// and, with blankAfterFirst, a blank line after the first. At most 639
+// characters are shown.
+void setItemTextLines(HWND dlg, int id, HMODULE module, const TextLine* lines, int count, int blankAfterFirst = 1);
 
 // One text of a page: the control and the string it shows.
 struct ItemText {

@@ -56,7 +56,9 @@ const WinsockCalls* winsock(void) {
                   find(m, g_calls.bind, "bind") &&
                   find(m, g_calls.sendto, "sendto") && find(m, g_calls.recvfrom, "recvfrom") &&
                   find(m, g_calls.closesocket, "closesocket") && find(m, g_calls.gethostname, "gethostname") &&
-                  find(m, g_calls.gethostbyname, "gethostbyname") && find(m, g_calls.inet_addr, "inet_addr");
+                  find(m, g_calls.gethostbyname, "gethostbyname") && find(m, g_calls.inet_addr, "inet_addr") &&
+                  find(m, g_calls.WSAAsyncGetHostByAddr, "WSAAsyncGetHostByAddr") &&
+                  find(m, g_calls.WSACancelAsyncRequest, "WSACancelAsyncRequest");
         g_state = ok ? 1 : -1;
     }
     return g_state == 1 ? &g_calls : NULL;

@@ -24,6 +24,8 @@ struct WinsockCalls {
     int(PASCAL* gethostname)(char*, int);
     struct hostent*(PASCAL* gethostbyname)(const char*);
     unsigned long(PASCAL* inet_addr)(const char*);
+    HANDLE(PASCAL* WSAAsyncGetHostByAddr)(HWND, u_int, const char*, int, int, char*, int);
+    int(PASCAL* WSACancelAsyncRequest)(HANDLE);
 };
 
 // The calls, or null when the library or one of them is missing.

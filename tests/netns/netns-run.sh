@@ -17,7 +17,10 @@
 #              computer with a second network card or a VPN.
 # COMMAND runs inside twreq-PID (ip netns exec). Nothing is added to the default
 # namespace: the veth pair is created with both ends already inside the two
-# private namespaces, so no packet of the test can leave the machine.
+# private namespaces, so no packet of the test can leave the machine. Names:
+# COMMAND sees /etc/netns/twreq-PID/resolv.conf (ip netns exec puts it over
+# /etc/resolv.conf), whose one server is 127.0.0.1, where nothing listens, so
+# a lookup in DNS fails at once; with --hosts, FILE is its /etc/hosts.
 #
 # Options:
 #   --devices N      number of simulated scanners, 1 to 253 (default 1)
@@ -26,6 +29,7 @@
 #                    one given wins), e.g. --sim-args "--twice --pid 4660"
 #   --networks N     1 (default) or 2 (the second network above)
 #   --no-sim         build the namespaces but start no simulator
+#   --hosts FILE     the hosts file (names of addresses) COMMAND sees
 #   -h, --help       this text
 #
 # Environment:
@@ -49,10 +53,10 @@ set -u
 
 die() { echo "netns-run: $*" >&2; exit 125; }
 
-devices=1 networks=1 sim_args="" no_sim=""
+devices=1 networks=1 sim_args="" no_sim="" hosts=""
 . "$(dirname "${BASH_SOURCE[0]}")/../lib/options.sh"
 case "${1:-}" in -h|--help) tw_usage; exit 0 ;; esac
-tw_options "devices networks sim-args no-sim!" "$@"
+tw_options "devices networks sim-args no-sim! hosts" "$@"
 set -- "${tw_rest[@]}"
 use_sim=$((no_sim ? 0 : 1))
 [ $# -gt 0 ] || die "no COMMAND given (usage: netns-run.sh [options] -- COMMAND [ARGS...])"
@@ -78,6 +82,7 @@ last=$((devices + 1))
 DEVICE_ADDRS=$(seq -s, -f '10.99.0.%g' 2 "$last")
 
 created=()
+etc=""
 sim_pid="" sim2_pid=""
 cmd_pid=""
 tmpd=""
@@ -114,6 +119,7 @@ cleanup() {
     ip netns del "$ns" 2>/dev/null || echo "netns-run: could not delete namespace $ns" >&2
   done
   [ -n "$tmpd" ] && rm -rf "$tmpd"
+  if [ -n "$etc" ]; then rm -rf "$etc"; rmdir /etc/netns 2>/dev/null; fi
   exit "$rc"
 }
 trap cleanup EXIT
@@ -130,6 +136,11 @@ for ns in "${namespaces[@]}"; do
   ip netns add "$ns" 2>/dev/null || die "cannot create namespace $ns (does it exist already?)"
   created+=("$ns")
 done
+
+etc=/etc/netns/$REQ
+mkdir -p "$etc" || die "cannot create $etc"
+printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$etc/resolv.conf"
+if [ -n "$hosts" ]; then cp "$hosts" "$etc/hosts" || die "cannot copy $hosts"; fi
 
 ip link add veth-req netns "$REQ" type veth peer name veth-scn netns "$SCN" ||
   die "cannot create the veth pair"

@@ -10,9 +10,11 @@
 #   order  (native, no Wine) scanner-sim --junk-around sends its junk in runs
 #          before, between and after the real answers
 #   junk   5 simulated scanners answer a search's first request with 10 000 near-miss
-#          datagrams in all around their 5 replies, paced over 3 s: exactly
-#          the 5 are listed, and the dialog answers WM_NULL within 500 ms
-#          (twdriver responsive) all the while the junk arrives
+#          datagrams in all around their 5 replies, paced over 3 s, and each
+#          name request with 120 wrong answers before the right one: exactly
+#          the 5 are listed, each with its own name, and the dialog answers
+#          WM_NULL within 500 ms (twdriver responsive) all the while the junk
+#          arrives
 #   burst  250 scanners answer each of a search's three requests at once: all
 #          250 are listed, once each; the
 #          receive buffer the search reads back (its debug output) and the one
@@ -156,6 +158,10 @@ waitfile $W\\ss-j.done
 waitcount 1004 5 5000
 sleep 1500
 list 1004
+selecttext 1004 10.99.0.3
+waittext 1019 10000 Name: MFP-0-3\\nLocation: Floor 3, room 3\\nModel: Example MFP 3 (sysDescr)
+selecttext 1004 10.99.0.6
+waittext 1019 10000 Name: MFP-0-6\\nLocation: Floor 6, room 6\\nModel: Example MFP 6
 press 2
 gone
 wait 1001,1003
@@ -165,7 +171,12 @@ waitexit 20000
 EOF
 t=$(date +%s%N)
 # The scanners answer the first request only: one stream of junk, timed.
-SIM_LOG=$work/j.simlog session j --devices 5 --sim-args "--junk $JUNK --junk-around --pace-us $PACE_US --only-request 1"
+# Each name answer comes after $NAME_JUNK wrong ones (another request id, cut
+# short, a length of 4 GB, random bytes, another community, too long, from
+# another device: 10.99.0.7, which hears the search but does not answer it).
+NAME_JUNK=120
+SIM_LOG=$work/j.simlog session j --devices 6 --sim-args "--junk $JUNK --junk-around --pace-us $PACE_US --only-request 1 \
+  --burst 5 --snmp 10.99.0.2-10.99.0.7 --snmp-junk $NAME_JUNK"
 j_ms=$((($(date +%s%N) - t) / 1000000))
 
 # ---- burst: 250 replies at once ----------------------------------------------
@@ -214,7 +225,11 @@ j_listed=$(sed -n -e 's/^list 1004: count=\([0-9]*\).*/\1/p' -e 's/^error: list 
 expect "junk: exactly the 5 devices listed" "$(grep '^list 1004: ' <<<"$o")" "list 1004: count=5 sel=0"
 expect "junk: the 5 device addresses" "$(items "$o" | tr '\n' ' ')" \
   "10.99.0.2 10.99.0.3 10.99.0.4 10.99.0.5 10.99.0.6 "
-grep -Eqx "scanner-sim: requests=[123] replies=5 junk=$JUNK" "$work/j.log" && ok ||
+# Name requests: sysName, sysLocation, hrDeviceDescr to each of the 5, and
+# sysDescr to the 2 without hrDeviceDescr; one more try for an answer late
+# behind its junk.
+read -r names name_junk < <(sed -n "s/^scanner-sim: requests=[123] replies=5 junk=$JUNK names=\([0-9]*\) name-junk=\([0-9]*\)$/\1 \2/p" "$work/j.log")
+[ "${names:-0}" -ge 17 ] && [ "${name_junk:-0}" -eq $((names * NAME_JUNK)) ] && ok ||
   bad "junk: simulator summary: $(grep '^scanner-sim:' "$work/j.log")"
 resp=$(grep '^responsive: ' <<<"$o")
 worst=$(sed -n 's/.* worst=\([0-9.]*\) ms.*/\1/p' <<<"$resp")
@@ -263,7 +278,7 @@ b_drops=$(skmem_field b d)
 expect "burst: the kernel dropped nothing on the search socket" "$b_drops" 0
 
 T1=$(date +%s%N)
-echo "junk: $JUNK near-miss datagrams around 5 replies, $PACE_US us apart:" \
+echo "junk: $JUNK near-miss datagrams around 5 replies, $PACE_US us apart, and ${name_junk:-?} wrong name answers:" \
   "${j_listed:-?} listed;" \
   "$(sed 's/ from=.*//' <<<"$resp"); $span; kernel drops on the search socket: ${j_drops:-?}"
 echo "burst: $D replies take $need bytes of kernel receive buffer ($((need / D)) a datagram;" \

@@ -43,6 +43,16 @@ if [ -n "$inner" ]; then
     for ((i = 0; i < 100; i++)); do [ -e "$work/held" ] && break; sleep 0.05; done
     [ -e "$work/held" ] || { echo "FAIL: the port holder did not start"; kill "$holder"; exit 1; }
   fi
+  agent=""
+  if [ -n "${SNMPD_CONF:-}" ]; then
+    # net-snmp's agent answers the name requests of the first device.
+    mkdir -p "$work/snmp"
+    SNMP_PERSISTENT_DIR=$work/snmp MIBS="" ip netns exec "$NETNS_SCN" snmpd -f -C -c "$SNMPD_CONF" \
+      -Lf "$work/snmpd.log" "udp:${NETNS_DEVICE_ADDRS%%,*}:161" &
+    agent=$!
+    for ((i = 0; i < 100; i++)); do grep -qs 'NET-SNMP version' "$work/snmpd.log" && break; sleep 0.05; done
+    grep -qs 'NET-SNMP version' "$work/snmpd.log" || { echo "FAIL: snmpd did not start"; kill "$agent"; exit 1; }
+  fi
   "$wine_run" --root "$wine_root" --arch "$arch" --version winxp --fresh "$driver" -f "$(winpath "$script")" \
     >"$out" 2>&1 &
   wr=$!
@@ -68,6 +78,7 @@ if [ -n "$inner" ]; then
   wait "$wr"
   rc=$?
   [ -n "$holder" ] && kill "$holder" 2>/dev/null
+  [ -n "$agent" ] && kill "$agent" 2>/dev/null
   exit $rc
 fi
 
@@ -235,15 +246,17 @@ EOF
 # Session 2: port 4569 is held by another program; the request still goes
 # out (and is answered), nothing is listed. Product ids 0, 65535, 8704.
 # ============================================================================
+lang_text() { sed -n "s/^$2\t//p" "$root/ui/resources/lang/$1.txt"; }
 cat >"$work/s2.tw" <<EOF
 waitfile $W\\s2.go 180000
-$run_host --model 16,21,22 --repeat 3
+$run_host --model 16,21,22 --language 67,64,67 --repeat 3 --localised
 wait 1001,1003 20000
 type address 10.0.0.7
 press 1003
 wait 1004
+textx 1018
 waitfile $W\\held-got-1 10000
-sleep 500
+waittext 1018 8000 $(lang_text ENGLISH 83)
 list 1004
 press 1
 gone
@@ -254,7 +267,9 @@ gone
 wait 1001,1003 10000
 press 1003
 wait 1004
+textx 1018
 waitfile $W\\held-got-2 10000
+waittext 1018 8000 $(lang_text GERMAN 83)
 press 2
 gone
 wait 1001,1003
@@ -283,14 +298,72 @@ while True:
     open("%s/held-got-%d" % (sys.argv[1], n), "w").close()
 EOF
 
+# ============================================================================
+# Session 3: names. Five devices: 10.99.0.2 answers name requests through
+# net-snmp's agent, .3 and .4 through the simulator (.3 has no
+# hrDeviceDescr.1: its model is its sysDescr), .5 only has a name in the
+# hosts file, .6 has no name at all.
+# ============================================================================
+cat >"$work/snmpd.conf" <<EOF
+rocommunity public
+sysName Lab-Scanner
+sysLocation Second floor, copy room
+sysDescr Example MFP 2400
+EOF
+printf '10.99.0.5 scanner-five.example\n10.99.0.2 lab.example\n' >"$work/hosts"
+cat >"$work/s3.tw" <<EOF
+waitfile $W\\s3.go 180000
+$run_host --model 18 --language 67,64 --repeat 2 --localised
+wait 1001,1003 20000
+press 1003
+wait 1004
+waitcount 1004 5 10000
+waittext 1018 3000 $(lang_text ENGLISH 82 | sed 's/%1/5/')
+list 1004
+selecttext 1004 10.99.0.2
+waittext 1019 10000 Name: Lab-Scanner\\nLocation: Second floor, copy room\\nModel: Example MFP 2400
+selecttext 1004 10.99.0.3
+waittext 1019 10000 Name: MFP-0-3\\nLocation: Floor 3, room 3\\nModel: Example MFP 3 (sysDescr)
+selecttext 1004 10.99.0.4
+waittext 1019 10000 Name: MFP-0-4\\nLocation: Floor 4, room 4\\nModel: Example MFP 4
+selecttext 1004 10.99.0.5
+waittext 1019 10000 Name: scanner-five.example
+sleep 2500
+selecttext 1004 10.99.0.6
+textx 1019
+list 1004
+press 1
+gone
+wait 1001,1003
+address 10.99.0.6
+press 1
+gone
+wait 1001,1003 10000
+press 1003
+wait 1004
+waitcount 1004 5 10000
+selecttext 1004 10.99.0.4
+waittext 1019 10000 $(lang_text GERMAN 84 | sed 's/%1/MFP-0-4/')\\n$(lang_text GERMAN 85 | sed 's/%1/Floor 4, room 4/')\\n$(lang_text GERMAN 86 | sed 's/%1/Example MFP 4/')
+press 2
+gone
+wait 1001,1003
+press 2
+gone
+waitexit 20000
+EOF
+
 t0=$(date +%s%N)
 SIM_LOG=$work/s1.simlog session s1 --devices $((D + 3)) --sim-args "--junk 6 --burst $D"
 t1=$(date +%s%N)
 HOLD_PORT=1 SIM_LOG=$work/s2.simlog session s2 --devices 1
 t2=$(date +%s%N)
-echo "session 1: $(( (t1 - t0) / 1000000 )) ms, session 2: $(( (t2 - t1) / 1000000 )) ms"
+SNMPD_CONF=$work/snmpd.conf SIM_LOG=$work/s3.simlog session s3 --devices 5 --hosts "$work/hosts" \
+  --sim-args "--snmp 10.99.0.3-10.99.0.4"
+t3=$(date +%s%N)
+echo "session 1: $(( (t1 - t0) / 1000000 )) ms, session 2: $(( (t2 - t1) / 1000000 )) ms," \
+  "session 3: $(( (t3 - t2) / 1000000 )) ms"
 
-for s in s1 s2; do
+for s in s1 s2 s3; do
   expect "$s: exit code" "$(cat "$work/$s.rc")" 0
   grep -q '^wineserver [0-9]* in twreq-' "$work/$s.log" && ok || bad "$s: namespace of the wineserver not confirmed"
 done
@@ -386,10 +459,15 @@ expect "s1 simulator summary" "$(grep '^scanner-sim' "$work/s1.log")" \
 # ---- session 2 ----
 o=$(tr -d '\r' <"$work/s2.out")
 expect "held port: nothing listed" "$(grep '^list 1004: ' <<<"$o")" "list 1004: count=0 sel=-1"
+expect "held port: searching, then what to check" "$(grep '^textx 1018: ' <<<"$o")" \
+"textx 1018: $(lang_text ENGLISH 81)
+textx 1018: $(lang_text ENGLISH 83)
+textx 1018: $(lang_text GERMAN 81)
+textx 1018: $(lang_text GERMAN 83)"
 expect "held port: OK on an empty list keeps the typed address" "$(grep '^address: ' <<<"$o")" "address: 10.0.0.7"
 expect "held port: prompt results" "$(grep '^prompt ' <<<"$o" | sed 's/ hardwareId=.*//')" \
 "prompt 1: model=16 language=67 result=1 address=10.0.0.7
-prompt 2: model=21 language=67 result=0 address=
+prompt 2: model=21 language=64 result=0 address=
 prompt 3: model=22 language=67 result=0 address="
 log=$(cat "$work/s2.simlog" 2>/dev/null)
 expect "held port: the requests' payloads" "$(grep -o ' hex=[0-9a-f]*' <<<"$log" | tr -d ' ' | uniq)" \
@@ -400,8 +478,22 @@ expect "held port: sent from another port" "$(grep -c ' from=10.99.0.1:4569 ' <<
 n=$(grep -c ' from=10.99.0.1:[0-9]* to=255.255.255.255 ' <<<"$log")
 [ "$n" -ge 3 ] && ok || bad "held port: $n requests sent for three searches"
 
+# ---- session 3 ----
+o=$(tr -d '\r' <"$work/s3.out")
+expect "names: each device listed once, by its address" "$(grep '^item 1004' <<<"$o" | sort -u)" \
+"$(for i in 2 3 4 5 6; do echo "item 1004[$((i - 2))]: 10.99.0.$i"; done)"
+expect "names: the details of four devices (one twice), none of the fifth" \
+  "$(grep -c '^textx 1019: .' <<<"$o") $(grep -c '^textx 1019: $' <<<"$o")" "5 1"
+expect "names: the entry taken is the address" "$(grep '^prompt ' <<<"$o" | sed 's/ hardwareId=.*//')" \
+"prompt 1: model=18 language=67 result=1 address=10.99.0.6
+prompt 2: model=18 language=64 result=0 address="
+# Name requests to .3 and .4: sysName, sysLocation and hrDeviceDescr to each,
+# and sysDescr to .3 after its noSuchName, in each of two searches.
+n=$(grep -c ' name-request from=10.99.0.1:[0-9]* to=10.99.0.[34] .* action=answer' "$work/s3.simlog")
+expect "names: the name requests to the simulated devices" "$n" 14
+
 if [ "$failed" -ne 0 ]; then
-  for s in s1 s2; do
+  for s in s1 s2 s3; do
     echo "--- $s harness:"; tail -5 "$work/$s.log"
     echo "--- $s driver:"; grep -v -e '^item ' -e '^control ' "$work/$s.out" | tail -40
   done

@@ -29,7 +29,7 @@ const int kAbsentIds[] = {23, 24, 27, 28, 30, 31, 32, 33, 40};
 const int kShortBufferIds[] = {20, 21, 22, 25, 44, 45};
 // The command line's usage text has a buffer of 2048 characters.
 const int kUsageId = 80;
-const int kLastStringId = 80;
+const int kLastStringId = 86;
 
 // The 25 Windows languages of the catalogue.
 const WORD kWindowsLanguages[] = {1025, 1028, 1029, 1030, 1031, 1033, 1035, 1036, 1038, 1040, 1041, 1042, 1043,
@@ -109,7 +109,7 @@ void expectNamedType(HMODULE m, LPCWSTR type, const std::set<std::wstring>& name
 
 // ---- expected layouts ---------------------------------------------------
 
-enum Kind { DefaultButton, Button, HiddenButton, Radio, Text, List, DropList, GroupBox, Progress };
+enum Kind { DefaultButton, Button, HiddenButton, Radio, Text, InfoText, List, DeviceList, DropList, GroupBox, Progress };
 
 struct Control {
     int id;
@@ -132,10 +132,12 @@ const std::vector<Dialog>& commonLayout() {
           {1003, Button, "Search", 132, 20, 53, 11},
           {2, Button, "Cancel", 131, 35, 53, 11},
           {1001, Text, "Please input MFP IP Address", 13, 7, 172, 10}}},
-        {106, 146, 94,
-         {{1, DefaultButton, "OK", 7, 76, 83, 11},
-          {2, Button, "Cancel", 93, 76, 46, 11},
-          {1004, List, "", 7, 7, 132, 67}}},
+        {106, 230, 150,
+         {{1, DefaultButton, "OK", 7, 133, 83, 11},
+          {2, Button, "Cancel", 93, 133, 46, 11},
+          {1018, InfoText, "", 7, 5, 216, 36},
+          {1004, DeviceList, "", 7, 43, 216, 54},
+          {1019, InfoText, "", 7, 100, 216, 28}}},
         {107, 287, 168,
          {{1, DefaultButton, "Install", 134, 150, 78, 11},
           {2, Button, "Exit", 215, 150, 50, 11},
@@ -185,7 +187,7 @@ struct Change {
 
 const std::vector<Change> kArabic = {
     {105, 0, 0, {{1, 63, 35, 45, 11}, {1003, 14, 20, 45, 11}, {2, 14, 35, 45, 11}, {1001, 14, 7, 172, 10}}},
-    {106, 0, 0, {{1, 56, 76, 83, 11}, {2, 7, 76, 46, 11}}},
+    {106, 0, 0, {{1, 140, 133, 83, 11}, {2, 91, 133, 46, 11}}},
     {107, 0, 0,
      {{1, 75, 150, 78, 11}, {2, 22, 150, 50, 11}, {1007, 70, 112, 120, 8}, {1008, 70, 121, 120, 8},
       {1012, 7, 60, 183, 63}, {1013, 7, 133, 183, 10}}},
@@ -199,7 +201,8 @@ const std::vector<Change> kArabic = {
 
 const std::vector<Change> kJapanese = {
     {105, 199, 65, {{1, 91, 45, 45, 14}, {1003, 140, 25, 45, 14}, {2, 140, 45, 45, 14}, {1001, 13, 10, 172, 10}}},
-    {106, 126, 113, {{1, 7, 90, 65, 14}, {2, 78, 90, 40, 14}, {1004, 7, 7, 112, 80}}},
+    {106, 230, 172,
+     {{1, 7, 152, 65, 14}, {2, 78, 152, 40, 14}, {1018, 7, 5, 216, 40}, {1004, 7, 47, 216, 64}, {1019, 7, 114, 216, 33}}},
     {107, 287, 210,
      {{1, 134, 188, 78, 14}, {2, 215, 188, 50, 14}, {1007, 97, 142, 120, 8}, {1008, 97, 151, 120, 8},
       {1012, 97, 80, 183, 63}, {1013, 97, 170, 183, 10}}},
@@ -214,7 +217,7 @@ const std::vector<Change> kJapanese = {
 
 const std::vector<Change> kThai = {
     {105, 0, 0, {{1, 91, 35, 45, 11}, {1003, 140, 20, 45, 11}, {2, 140, 35, 45, 11}}},
-    {106, 126, 94, {{1, 7, 76, 65, 11}, {2, 78, 76, 40, 11}, {1004, 7, 7, 112, 67}}},
+    {106, 0, 0, {{1, 7, 133, 65, 11}, {2, 78, 133, 40, 11}}},
     {107, 250, 155,
      {{1, 109, 140, 78, 11}, {2, 190, 140, 50, 11}, {1007, 97, 102, 120, 8}, {1008, 97, 111, 120, 8},
       {1012, 97, 50, 150, 50}, {1013, 97, 123, 150, 10}}},
@@ -285,11 +288,14 @@ void expectedControlStyle(Kind kind, bool rtl, DWORD* style, DWORD* exStyle, int
     case Radio: *style |= BS_AUTORADIOBUTTON | (rtl ? BS_LEFTTEXT : 0); break;
     case GroupBox: *style |= BS_GROUPBOX; break;
     case Text:
-        *style |= (rtl ? SS_RIGHT : SS_LEFT) | WS_GROUP;
+    case InfoText:
+        *style |= (rtl ? SS_RIGHT : SS_LEFT) | WS_GROUP | (kind == InfoText ? SS_NOPREFIX : 0);
         *classOrdinal = 0x82;
         break;
     case List:
-        *style |= LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+    case DeviceList:
+        *style |= LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP |
+                  (kind == DeviceList ? LBS_OWNERDRAWFIXED | LBS_HASSTRINGS : 0);
         *exStyle = rtl ? rtlText | WS_EX_LEFTSCROLLBAR : 0;
         *classOrdinal = 0x83;
         break;

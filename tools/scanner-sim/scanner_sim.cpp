@@ -67,6 +67,9 @@ struct Options {
     long timeoutS = 30;
     std::string logPath;
     std::string readyFile;
+    std::vector<in_addr> snmpDevices;  // devices that also answer name requests (SNMP v1 GET)
+    unsigned snmpPort = 161;
+    int snmpJunk = 0;  // malformed and wrong answers before each real one
 };
 
 volatile sig_atomic_t gStop = 0;
@@ -100,7 +103,11 @@ void usage(FILE* out) {
         "  --timeout-s N            exit after N seconds (default 30, at most %ld)\n"
         "  --log FILE               append one line per received datagram\n"
         "  --ready-file FILE        create FILE once the port is bound\n"
-        "On exit prints: scanner-sim: requests=R replies=P junk=J\n",
+        "  --snmp A-B               these device addresses also answer name requests (SNMP v1\n"
+        "                           GET, community public) on their own port 161\n"
+        "  --snmp-port N            port of the name requests (default 161)\n"
+        "  --snmp-junk N            before each name answer, N malformed or wrong answers\n"
+        "On exit prints: scanner-sim: requests=R replies=P junk=J [names=A name-junk=K]\n",
         kMaxJunk, kMaxTimeoutS);
 }
 
@@ -335,6 +342,27 @@ int parseOptions(int argc, char** argv, Options* o, bool* done) {
                 if (!addDevice(o, d)) return 2;
                 if (x == ntohl(b.s_addr)) break;
             }
+        } else if (name == "--snmp") {
+            if (!takeValue(argc, argv, &i, name, &inlineValue, &v)) return 2;
+            size_t dash = v.find('-');
+            in_addr a, b;
+            if (dash == std::string::npos || !parseAddressOption(v.substr(0, dash), &a) ||
+                !parseAddressOption(v.substr(dash + 1), &b) || ntohl(a.s_addr) > ntohl(b.s_addr) ||
+                ntohl(b.s_addr) - ntohl(a.s_addr) >= kMaxDevices) {
+                std::fprintf(stderr, "scanner-sim: --snmp: '%s' is not FIRST-LAST\n", v.c_str());
+                return 2;
+            }
+            for (uint32_t x = ntohl(a.s_addr); x <= ntohl(b.s_addr); ++x) {
+                in_addr d;
+                d.s_addr = htonl(x);
+                o->snmpDevices.push_back(d);
+            }
+        } else if (name == "--snmp-port") {
+            if (!number(1, 65535, &n)) return 2;
+            o->snmpPort = static_cast<unsigned>(n);
+        } else if (name == "--snmp-junk") {
+            if (!number(0, kMaxJunk, &n)) return 2;
+            o->snmpJunk = static_cast<int>(n);
         } else if (name == "--pid") {
             if (!takeValue(argc, argv, &i, name, &inlineValue, &v)) return 2;
             o->pids.clear();
@@ -431,6 +459,7 @@ struct Outgoing {
     sockaddr_in dest;
     std::string data;
     bool junk;
+    int via = -1;  // a device's own name socket; -1: the discovery socket, from `source`
 };
 
 // One socket serves every device: IP_PKTINFO on each send picks the device's
@@ -519,6 +548,119 @@ std::string replyPayload(ReplyMode mode, const std::string& text, in_addr device
     }
 }
 
+// ---------------------------------------------------------------- names (SNMP)
+
+// The names a device gives, from its address a.b.c.d: sysName "MFP-c-d",
+// sysLocation "Floor (d mod 10), room d"; a device whose last number is even
+// knows hrDeviceDescr.1 ("Example MFP d"), an odd one answers it with the
+// error noSuchName and gives its model as sysDescr ("Example MFP d (sysDescr)").
+struct Tlv {
+    unsigned char tag = 0;
+    const unsigned char* body = nullptr;
+    size_t length = 0;
+};
+
+// One element at p (short or 1-4 byte long lengths), inside the n bytes left.
+bool readTlv(const unsigned char*& p, size_t& n, Tlv* t) {
+    if (n < 2) return false;
+    size_t at = 2, length = p[1];
+    if (length & 0x80) {
+        size_t k = length & 0x7F;
+        if (k == 0 || k > 4 || n < 2 + k) return false;
+        length = 0;
+        for (size_t i = 0; i < k; ++i) length = (length << 8) | p[2 + i];
+        at += k;
+    }
+    if (length > n - at) return false;
+    t->tag = p[0];
+    t->body = p + at;
+    t->length = length;
+    p += at + length;
+    n -= at + length;
+    return true;
+}
+
+std::string ber(unsigned char tag, const std::string& body) {
+    std::string out(1, static_cast<char>(tag));
+    if (body.size() < 128) out += static_cast<char>(body.size());
+    else out += std::string("\x82", 1) + static_cast<char>(body.size() >> 8) + static_cast<char>(body.size() & 0xFF);
+    return out + body;
+}
+
+struct NameRequest {
+    std::string id;   // the request id's content bytes, answered as they came
+    std::string oid;  // the one object's id bytes
+};
+
+bool parseNameRequest(const unsigned char* p, size_t n, NameRequest* r) {
+    Tlv message, version, community, pdu, id, status, index, list, varbind, oid;
+    if (!readTlv(p, n, &message) || message.tag != 0x30) return false;
+    const unsigned char* q = message.body;
+    size_t m = message.length;
+    if (!readTlv(q, m, &version) || !readTlv(q, m, &community) || !readTlv(q, m, &pdu) || pdu.tag != 0xA0)
+        return false;
+    if (std::string(reinterpret_cast<const char*>(community.body), community.length) != "public") return false;
+    q = pdu.body;
+    m = pdu.length;
+    if (!readTlv(q, m, &id) || !readTlv(q, m, &status) || !readTlv(q, m, &index) || !readTlv(q, m, &list)) return false;
+    q = list.body;
+    m = list.length;
+    if (!readTlv(q, m, &varbind) || m != 0) return false;
+    q = varbind.body;
+    m = varbind.length;
+    if (!readTlv(q, m, &oid) || oid.tag != 0x06) return false;
+    r->id.assign(reinterpret_cast<const char*>(id.body), id.length);
+    r->oid.assign(reinterpret_cast<const char*>(oid.body), oid.length);
+    return true;
+}
+
+// The answer to r from device d: its value, or noSuchName (error-status 2).
+std::string nameAnswer(const NameRequest& r, in_addr d, const char* community = "public") {
+    const uint32_t h = ntohl(d.s_addr);
+    const unsigned third = (h >> 8) & 0xFF, last = h & 0xFF;
+    const std::string prefix("\x2B\x06\x01\x02\x01", 5);
+    std::string value;
+    char text[96];
+    if (r.oid == prefix + std::string("\x01\x05\x00", 3)) std::snprintf(text, sizeof text, "MFP-%u-%u", third, last);
+    else if (r.oid == prefix + std::string("\x01\x06\x00", 3))
+        std::snprintf(text, sizeof text, "Floor %u, room %u", last % 10, last);
+    else if (r.oid == prefix + std::string("\x19\x03\x02\x01\x03\x01", 6) && last % 2 == 0)
+        std::snprintf(text, sizeof text, "Example MFP %u", last);
+    else if (r.oid == prefix + std::string("\x01\x01\x00", 3))
+        std::snprintf(text, sizeof text, "Example MFP %u (sysDescr)", last);
+    else text[0] = '\0';
+    const bool known = text[0] != '\0';
+    std::string varbind = ber(0x06, r.oid) + (known ? ber(0x04, text) : std::string("\x05\x00", 2));
+    std::string pdu = ber(0x02, r.id) + ber(0x02, std::string(1, known ? '\0' : '\x02')) +
+                      ber(0x02, std::string(1, known ? '\0' : '\x01')) + ber(0x30, ber(0x30, varbind));
+    return ber(0x30, ber(0x02, std::string(1, '\0')) + ber(0x04, community) + ber(0xA2, pdu));
+}
+
+// Near misses of an answer, in turn: another request id, cut short, a length
+// of four gigabytes, random bytes, another community, a datagram too long
+// for any answer, and the answer itself from another device.
+std::string nameJunk(int i, const NameRequest& r, in_addr d, bool* fromOther) {
+    *fromOther = false;
+    std::string good = nameAnswer(r, d);
+    switch (i % 7) {
+    case 0: {
+        NameRequest other = r;
+        other.id.back() = static_cast<char>(other.id.back() ^ 1);
+        return nameAnswer(other, d);
+    }
+    case 1: return good.substr(0, good.size() / 2);
+    case 2: return std::string("\x30\x84\xFF\xFF\xFF\xFF", 6) + good.substr(2);
+    case 3: {
+        std::string junk(300 + (i * 37) % 1100, '\0');
+        for (size_t k = 0; k < junk.size(); ++k) junk[k] = static_cast<char>((k * 131 + i * 7) & 0xFF);
+        return junk;
+    }
+    case 4: return nameAnswer(r, d, "privat");
+    case 5: return ber(0x30, good + std::string(4000, 'x'));
+    default: *fromOther = true; return good;
+    }
+}
+
 // ---------------------------------------------------------------- logging
 
 std::string hexOf(const unsigned char* p, size_t n) {
@@ -559,8 +701,41 @@ std::string timestamp() {
 // ---------------------------------------------------------------- main loop
 
 struct Counters {
-    unsigned long requests = 0, replies = 0, junk = 0;
+    unsigned long requests = 0, replies = 0, junk = 0, names = 0, nameJunk = 0;
 };
+
+// Name requests waiting on device socket i: each gets its junk, then its
+// answer, queued --pace-us apart after whatever is queued already.
+void answerNames(const Options& o, const std::vector<int>& fds, size_t i, FILE* log, std::deque<Outgoing>* queue) {
+    unsigned char buf[2048];
+    for (;;) {
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        ssize_t n = recvfrom(fds[i], buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+        if (n < 0) return;
+        const in_addr d = o.snmpDevices[i];
+        NameRequest r;
+        const bool valid = parseNameRequest(buf, static_cast<size_t>(n), &r);
+        if (log) {
+            std::fprintf(log, "%s name-request from=%s:%u to=%s len=%zd hex=%s action=%s\n", timestamp().c_str(),
+                         addrText(from.sin_addr).c_str(), ntohs(from.sin_port), addrText(d).c_str(), n,
+                         hexOf(buf, static_cast<size_t>(n)).c_str(), valid ? "answer" : "ignore");
+            std::fflush(log);
+        }
+        if (!valid) continue;
+        Outgoing m{};
+        m.due = queue->empty() ? nowSeconds() : queue->back().due + o.paceUs / 1e6;
+        m.dest = from;
+        for (int j = 0; j <= o.snmpJunk; ++j) {
+            bool fromOther = false;
+            m.junk = j < o.snmpJunk;
+            m.data = m.junk ? nameJunk(j, r, d, &fromOther) : nameAnswer(r, d);
+            m.via = fromOther ? fds[(i + 1) % fds.size()] : fds[i];
+            queue->push_back(m);
+            m.due += o.paceUs / 1e6;
+        }
+    }
+}
 
 bool isUsableSource(in_addr a) {
     uint32_t h = ntohl(a.s_addr);
@@ -691,6 +866,26 @@ int run(const Options& o, const sigset_t& waitMask) {
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 
+    // One socket per device that answers name requests, bound to its own
+    // address: another agent (snmpd) may hold the port on a further address.
+    std::vector<int> snmpFds;
+    for (const in_addr& d : o.snmpDevices) {
+        int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr = d;
+        a.sin_port = htons(static_cast<uint16_t>(o.snmpPort));
+        if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            std::fprintf(stderr, "scanner-sim: name requests on %s:%u: %s\n", addrText(d).c_str(), o.snmpPort,
+                         std::strerror(errno));
+            if (s >= 0) close(s);
+            for (int f : snmpFds) close(f);
+            close(fd);
+            return 1;
+        }
+        snmpFds.push_back(s);
+    }
+
     if (!o.readyFile.empty()) {
         int rf = open(o.readyFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (rf < 0) {
@@ -703,6 +898,7 @@ int run(const Options& o, const sigset_t& waitMask) {
 
     Counters c;
     std::deque<Outgoing> queue;
+    std::deque<Outgoing> names;  // name answers and their junk, in their own time
     std::vector<unsigned char> buf(65536);
     const double deadline = nowSeconds() + o.timeoutS;
     bool receiving = true;
@@ -714,20 +910,30 @@ int run(const Options& o, const sigset_t& waitMask) {
             if (sendFrom(fd, queue.front())) ++(queue.front().junk ? c.junk : c.replies);
             queue.pop_front();
         }
-        if (!receiving && queue.empty()) break;
+        while (!names.empty() && names.front().due <= now && !gStop) {
+            if (sendFrom(names.front().via, names.front())) ++(names.front().junk ? c.nameJunk : c.names);
+            names.pop_front();
+        }
+        if (!receiving && queue.empty() && names.empty()) break;
 
         double until = deadline;
         if (!queue.empty() && queue.front().due < until) until = queue.front().due;
+        if (!names.empty() && names.front().due < until) until = names.front().due;
         double waitS = until - nowSeconds();
         if (waitS < 0) waitS = 0;
-        pollfd pfd{fd, static_cast<short>(receiving ? POLLIN : 0), 0};
+        std::vector<pollfd> pfds(1 + snmpFds.size());
+        pfds[0] = {fd, static_cast<short>(receiving ? POLLIN : 0), 0};
+        for (size_t i = 0; i < snmpFds.size(); ++i) pfds[1 + i] = {snmpFds[i], POLLIN, 0};
         timespec wait;
         wait.tv_sec = static_cast<time_t>(waitS);
         wait.tv_nsec = static_cast<long>((waitS - static_cast<double>(wait.tv_sec)) * 1e9);
         // The stop signals are blocked except inside this wait, so one that
         // arrives at any other moment still ends the wait at once.
-        int ready = ppoll(&pfd, 1, &wait, &waitMask);
-        if (ready <= 0 || !(pfd.revents & POLLIN)) continue;
+        int ready = ppoll(pfds.data(), pfds.size(), &wait, &waitMask);
+        if (ready <= 0) continue;
+        for (size_t i = 0; i < snmpFds.size(); ++i)
+            if (pfds[1 + i].revents & POLLIN) answerNames(o, snmpFds, i, log, &names);
+        if (!(pfds[0].revents & POLLIN)) continue;
 
         while (receiving && !gStop) {
             sockaddr_in from{};
@@ -754,8 +960,12 @@ int run(const Options& o, const sigset_t& waitMask) {
     }
 
     close(fd);
+    for (int f : snmpFds) close(f);
     if (log) std::fclose(log);
-    std::printf("scanner-sim: requests=%lu replies=%lu junk=%lu\n", c.requests, c.replies, c.junk);
+    if (snmpFds.empty()) std::printf("scanner-sim: requests=%lu replies=%lu junk=%lu\n", c.requests, c.replies, c.junk);
+    else
+        std::printf("scanner-sim: requests=%lu replies=%lu junk=%lu names=%lu name-junk=%lu\n", c.requests, c.replies,
+                    c.junk, c.names, c.nameJunk);
     std::fflush(stdout);
     return 0;
 }

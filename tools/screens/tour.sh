@@ -58,7 +58,8 @@ tour_reg() {
 
 # tour_session NAME SCRIPT [SESSION OPTIONS...]: runs a twdriver script in a
 # fresh X11 prefix ($TOUR_DIR/prefix, default $build/run, kept until the
-# next run) with three simulated scanners, at TOUR_DPI (default 96); output
+# next run) with three simulated scanners (the first two give their names,
+# location and model), at TOUR_DPI (default 96); output
 # in $TOUR_DIR/NAME.out. TOUR_SERIF: see tour_reg.
 tour_session() {
   local name=$1 script=$2 dir=${TOUR_DIR:-$build/run}
@@ -67,7 +68,7 @@ tour_session() {
   tour_reg "$dir/x11.reg" "${TOUR_MANAGED:-N}" "${TOUR_DPI:-96}" "${TOUR_SERIF:-}"
   bash "$repo/tests/e2e/session.sh" --wine-root "$build/win64/wine" --arch win64 --version "${TOUR_VERSION:-winxp}" \
     --prefix "$dir/prefix" --driver "$(tour_driver)" --script "$script" --out "$dir/$name.out" \
-    --devices 3 --reg "$dir/x11.reg" "$@"
+    --devices 3 --sim-args "--snmp 10.99.0.2-10.99.0.3" --reg "$dir/x11.reg" "$@"
 }
 
 # tour_pages SHOTS LANGUAGE MODEL TAG: twdriver commands for every page of an
@@ -98,6 +99,7 @@ shot $S $T-04-address
 press 1003
 wait 1004 10000
 waitcount 1004 3 10000
+sleep 1500
 shot $S $T-05-search
 dblclick 1004 0
 gone

@@ -5,10 +5,11 @@
 // own resources, linked into this program.
 //
 //   prompt-host --inf PATH --model N[,N...] [--language ID[,ID...]] [--repeat N]
-//               [--no-owner] [--ansi]
+//               [--no-owner] [--ansi] [--localised]
 //
 // Prompt k takes the k-th model number and language of the lists, the last one
-// once a list runs out.
+// once a list runs out. With --localised each prompt's templates and texts
+// come from its language's library, as in the program.
 // Prints "owner: LEFT TOP RIGHT BOTTOM" (the owner's window rectangle), a
 // "created: SysIPAddress32 ..." line with the creation arguments of each
 // address field, and for each prompt "prompt K: model=N language=ID result=R
@@ -21,7 +22,9 @@
 #include <string.h>
 
 #include "core/context.h"
+#include "core/libraries.h"
 #include "core/text.h"
+#include "package/languages.h"
 #include "package/package.h"
 #include "ui/address.h"
 #include "ui/uitext.h"
@@ -111,7 +114,7 @@ int main(int argc, char** argv) {
     const char* inf = "";
     const char* models = "16";
     const char* languages = "67";
-    int repeat = 1, withOwner = 1, ansi = 0;
+    int repeat = 1, withOwner = 1, ansi = 0, localised = 0;
     for (int i = 1; i < argc; ++i) {
         if (!strcmp(argv[i], "--inf") && i + 1 < argc) inf = argv[++i];
         else if (!strcmp(argv[i], "--model") && i + 1 < argc) models = argv[++i];
@@ -119,6 +122,7 @@ int main(int argc, char** argv) {
         else if (!strcmp(argv[i], "--repeat") && i + 1 < argc) repeat = atoi(argv[++i]);
         else if (!strcmp(argv[i], "--no-owner")) withOwner = 0;
         else if (!strcmp(argv[i], "--ansi")) ansi = 1;
+        else if (!strcmp(argv[i], "--localised")) localised = 1;
         else {
             fprintf(stderr, "prompt-host: unknown argument %s\n", argv[i]);
             return 2;
@@ -140,7 +144,11 @@ int main(int argc, char** argv) {
         ctx.modelNumber = (ModelNumber)listItem(models, k - 1);
         ctx.languageId = (LanguageId)listItem(languages, k - 1);
         ctx.progressWindow = owner;
+        for (int i = 0; localised && i < LanguageCount; ++i)
+            if (languageTable()[i].id == ctx.languageId && writeLanguageLibrary(languageTable()[i].libraryResourceId))
+                loadLibraries(&ctx);  // osCode 0: the language library alone
         int result = runPrompt(&ctx);
+        if (ctx.languageLibrary) unloadLibraries(&ctx);
         printf("prompt %d: model=%u language=%u result=%d address=%s hardwareId=%s productIdText=%s\n", k, (unsigned)ctx.modelNumber,
                (unsigned)ctx.languageId, result, ctx.scannerAddress,
                ctx.hardwareId, ctx.productIdText);
