@@ -107,6 +107,9 @@ int parseCommandLine(const char* line, CommandLine* out) {
         else if ((v = valueOf(w, "lang")) != NULL) ok = v[0] && textCopy(out->language, v);
         else if ((v = valueOf(w, "model")) != NULL) ok = v[0] && textCopy(out->model, v);
         else if ((v = valueOf(w, "ip")) != NULL) ok = canonicalAddress(v, out->address, sizeof out->address);
+        // Given by the copy in the driver's own folder to the temporary copy
+        // of itself that does the removal: that folder.
+        else if ((v = valueOf(w, "keptcopy")) != NULL) ok = v[0] && textCopy(out->keptDir, v);
         else ok = 0;
         // Read on: a /S after the bad word still keeps every window shut.
         if (!ok && !out->refused[0]) textCopy(out->refused, word[0] ? word : "\"\"");

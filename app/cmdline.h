@@ -17,6 +17,7 @@ struct CommandLine {
     char address[32];    // /ip=A.B.C.D as four plain decimals; empty when not given
     int log;             // /log or /log=FILE
     char logPath[260];   // the FILE of /log=FILE (a Windows path, MAX_PATH); empty for the default
+    char keptDir[260];   // /keptcopy=DIR: a removal run for the copy kept in DIR
     char refused[64];    // the first word that is no valid switch (cut)
 };
 

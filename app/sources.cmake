@@ -5,4 +5,5 @@ list(APPEND PURE_SOURCES
 list(APPEND GLUE_SOURCES
   ${CMAKE_SOURCE_DIR}/app/startup.cpp
   ${CMAKE_SOURCE_DIR}/app/instance_win.cpp
-  ${CMAKE_SOURCE_DIR}/app/unattended_win.cpp)
+  ${CMAKE_SOURCE_DIR}/app/unattended_win.cpp
+  ${CMAKE_SOURCE_DIR}/app/removal_win.cpp)

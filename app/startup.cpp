@@ -5,6 +5,7 @@
 
 #include "app/cmdline.h"
 #include "app/instance.h"
+#include "app/removal.h"
 #include "core/libraries.h"
 #include "core/oscode.h"
 #include "core/system.h"
@@ -86,6 +87,13 @@ int runInstaller(InstallContext* ctx, const char* commandLine) {
         else logLine(log, "/? with /S: nothing to show and nothing done");
         return finishRunLog(log, valid ? ExitDone : ExitBadCommandLine);
     }
+    // The copy kept beside the driver removes it, from a temporary copy of
+    // itself so that its own folder can go too; that copy claims the one-copy
+    // guard, this one only waits for it.
+    if (!cl.keptDir[0] && keptCopyFolder(cl.keptDir, sizeof cl.keptDir)) {
+        int code = runTemporaryCopy(commandLine, cl.keptDir);
+        if (code >= 0) return code;
+    }
     // Before anything is written: a second copy would replace the running
     // one's language library in the system folder.
     InstanceClaim claim;
@@ -102,7 +110,9 @@ int runInstaller(InstallContext* ctx, const char* commandLine) {
         return 0;
     }
     int code = 0;
-    if (cl.silent) {
+    if (cl.keptDir[0]) {
+        code = runKeptRemoval(ctx, &cl, commandLine);
+    } else if (cl.silent) {
         code = runUnattended(ctx, &cl, commandLine);
     } else {
         RunLog* log = cl.log ? openRunLog(cl.logPath) : NULL;

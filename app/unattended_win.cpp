@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "core/version.h"
 #include "operations/operations.h"
+#include "operations/registration.h"
 #include "operations/settings.h"
 #include "package/languages.h"
 #include "package/package.h"
@@ -47,6 +48,7 @@ const char* actionName(OutcomeAction a) {
     case ActionRemoveDevice: return "remove device entry";
     case ActionUndo: return "undo";
     case ActionLeaveOldFile: return "old file left behind";
+    case ActionRegister: return "installed programs";
     default: return "step";
     }
 }
@@ -62,7 +64,7 @@ void logOutcomeItem(void* data, const OutcomeItem* item) {
         return;
     }
     char text[256] = "";
-    const char* kind = item->action == ActionLeaveOldFile ? "NOTE" : "FAILED";
+    const char* kind = item->action == ActionLeaveOldFile || item->action == ActionRegister ? "NOTE" : "FAILED";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, item->error, 0, text, sizeof text, NULL);
     for (char* c = text; *c; ++c)
         if (*c == '\r' || *c == '\n') *c = ' ';
@@ -221,7 +223,7 @@ int runUnattended(InstallContext* ctx, const CommandLine* cl, const char* comman
     // No page: the sequence runs here, without progress or pauses.
     outcomeReset(&ctx->outcome);
     if (cl->mode == ModeRemove) removeDriver(ctx);
-    else copyDataSourceFiles(ctx, cl->address[0] != '\0');
+    else if (copyDataSourceFiles(ctx, cl->address[0] != '\0')) registerModel(ctx);
     if (cl->mode != ModeRemove && cl->address[0] && ctx->outcome.failures == 0 && ctx->settingsPath[0])
         logLine(log, "settings file: %s [%s] ip0=%s", ctx->settingsPath, ctx->modelName, ctx->scannerAddress);
     logLine(log, "outcome: %lu done, %lu failed, %lu old files left behind", (unsigned long)ctx->outcome.done,

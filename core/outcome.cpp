@@ -18,6 +18,7 @@ int outcomeRecord(Outcome* o, OutcomeAction action, const char* path, uint32_t e
     if (!target) target = "";
     if (action == ActionLeaveOldFile) {
         ++o->leftBehind;
+    } else if (action == ActionRegister) {
     } else if (error == 0) {
         ++o->done;
     } else {

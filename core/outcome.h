@@ -23,6 +23,9 @@ enum OutcomeAction : uint8_t {
     ActionLeaveOldFile,   // an old file an upgrade replaced but could not delete
                           // (a program has it loaded): kept under its temporary
                           // name; the new file is in place, so no failure
+    ActionRegister,       // the entry among the installed programs, and the copy
+                          // that removes the driver: told, never counted (the
+                          // driver is installed or removed either way)
 };
 
 struct OutcomeItem {

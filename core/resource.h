@@ -78,6 +78,10 @@
 #define IDS_DEVICE_NAME 84       // "Name: %1"
 #define IDS_DEVICE_LOCATION 85
 #define IDS_DEVICE_MODEL 86
+// The driver's name among the installed programs ("%1 scanner driver"), and
+// the page that confirms a removal started from there.
+#define IDS_UNINSTALL_NAME 87
+#define IDS_REMOVE_CONFIRM 88
 
 // ---- pictures and embedded libraries ----------------------------------------
 #define IDI_APP 101              // the program's icon

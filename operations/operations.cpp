@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "operations/cleanup.h"
 #include "operations/fileset.h"
+#include "operations/registration.h"
 #include "operations/settings.h"
 #include "package/package.h"
 #include "ui/progress.h"
@@ -93,6 +94,7 @@ void installDriver(InstallContext* ctx) {
     reportProgress(ctx, 20);
     // A failed install has been undone: its last steps are not shown.
     if (!copyAndConfigure(ctx)) return;
+    registerModel(ctx);
     reportProgress(ctx, 40);
     reportProgress(ctx, 60);
     reportProgress(ctx, 100);
@@ -101,6 +103,7 @@ void installDriver(InstallContext* ctx) {
 void upgradeDriver(InstallContext* ctx) {
     reportProgress(ctx, 20);
     if (!copyDataSourceFiles(ctx, 0)) return;
+    registerModel(ctx);
     reportProgress(ctx, 60);
     reportProgress(ctx, 100);
 }
@@ -113,6 +116,8 @@ void removeDriver(InstallContext* ctx) {
     removeOemInfFiles(ctx);
     reportProgress(ctx, 20);
     removeDevices(ctx);
+    // Something left behind keeps the entry: the user can try again from it.
+    if (ctx->outcome.failures == 0) unregisterModel(ctx);
     reportProgress(ctx, 0);
 }
 

@@ -107,6 +107,9 @@ int isDriverPresent(InstallContext* ctx);
 int hasDataSourceFile(const InstallContext* ctx);
 // Sets hardwareId from ModelList (and ModelList.NTx86 when fallback is set).
 void readHardwareId(InstallContext* ctx, int fallback);
+// [Version] DriverVer as written, and Provider with a "%key%" value taken
+// from [Strings]; each empty when the INF has none.
+void readInfVersion(const char* infPath, char* driverVer, size_t verCap, char* provider, size_t providerCap);
 // Reads section "ScannerDS%d".
 void listDataSourceFiles(const char* infPath, ModelNumber n, DataSourceList* out);
 

@@ -157,6 +157,20 @@ void readModelName(const char* infPath, ModelNumber n, char* out, size_t outCap)
     textCopy(out, outCap, value);
 }
 
+void readInfVersion(const char* infPath, char* driverVer, size_t verCap, char* provider, size_t providerCap) {
+    char value[ValueRoom];
+    readInfValue(infPath, "Version", "DriverVer", value);
+    textCopy(driverVer, verCap, strcmp(value, kInfMissing) == 0 ? "" : value);
+    readInfValue(infPath, "Version", "Provider", value);
+    size_t n = strlen(value);
+    if (n > 2 && value[0] == '%' && value[n - 1] == '%') {
+        char key[ValueRoom];
+        textCopyN(key, sizeof key, value + 1, n - 2);
+        readInfValue(infPath, "Strings", key, value);
+    }
+    textCopy(provider, providerCap, strcmp(value, kInfMissing) == 0 ? "" : value);
+}
+
 int isDriverPresent(InstallContext* ctx) {
     char key[32];
     char value[ValueRoom];

@@ -159,6 +159,30 @@ INT_PTR CALLBACK choicePageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
     return FALSE;
 }
 
+// The install page's template, asking once whether to remove the model's
+// driver: a removal started from the installed programs.
+INT_PTR CALLBACK removalPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result;
+    if (handlePageChrome(dlg, msg, wParam, &result)) return result;
+    switch (msg) {
+    case WM_INITDIALOG: {
+        openPage(dlg, lParam);
+        hideAndDisable(dlg, IDC_RADIO_UNUSED1);
+        hideAndDisable(dlg, IDC_RADIO_UNUSED2);
+        static const ItemText texts[] = {{IDC_STATUS_TEXT, IDS_INSTALL_SECOND}};
+        setItemTexts(dlg, localisedModule(), texts, 1);
+        TextLine line = {IDS_REMOVE_CONFIRM, ((InstallContext*)lParam)->modelName, NULL};
+        setItemTextLines(dlg, IDC_MAIN_TEXT, localisedModule(), &line, 1);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) EndDialog(dlg, ModeRemove);
+        else if (LOWORD(wParam) == IDCANCEL) EndDialog(dlg, ModeNone);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 INT_PTR runLocalisedPage(int templateId, DLGPROC proc, InstallContext* ctx) {
     return runDialog(localisedModule(), templateId, NULL, proc, (LPARAM)ctx);
 }
@@ -171,6 +195,11 @@ intptr_t runLanguagePage(InstallContext* ctx) {
 
 intptr_t runModelPage(InstallContext* ctx) {
     return runDialog(programModule(), IDD_MODEL, NULL, modelPageProc, (LPARAM)ctx);
+}
+
+void runRemovalFlow(InstallContext* ctx) {
+    ctx->mode = (int16_t)runLocalisedPage(IDD_INSTALL, removalPageProc, ctx);
+    if (ctx->mode == ModeRemove) runProgressPage(ctx);
 }
 
 void runMaintenanceFlow(InstallContext* ctx) {

@@ -16,6 +16,9 @@ intptr_t runModelPage(InstallContext* ctx);
 // Install or upgrade-or-remove page (targetDir set by the presence query;
 // mode, and useNetwork on install), then the progress page.
 void runMaintenanceFlow(InstallContext* ctx);
+// A removal started from the installed programs (the record names the model
+// and its INF): one page asks to confirm, then the progress page removes.
+void runRemovalFlow(InstallContext* ctx);
 // The progress page: starts the worker and ends once it is done and Finish
 // is pressed (or at once after a cancelled prompt).
 void runProgressPage(InstallContext* ctx);

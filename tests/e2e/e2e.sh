@@ -523,7 +523,8 @@ item 1014[3]: $cut"
   tmp=$(temp_dir "$drive")
   files_from "German install" "$(on_disk "$tw/EXMFP21")" "$dst/german" EXMFP21.ds EXMSC21.dll EXMRES.dll EXMFP21.hlp
   expect "data source from the German folder" "$(ds_origin "$(on_disk "$tw/EXMFP21/EXMFP21.ds")")" "WIN2K_XP GERMAN"
-  expect "only model 21 installed" "$(ls "$tw" 2>/dev/null | grep -i '^EXMFP' | tr '\n' ' ')" "EXMFP21 "
+  # Beside its folder, the copy that removes it from the installed programs.
+  expect "only model 21 installed" "$(ls "$tw" 2>/dev/null | grep -i '^EXMFP' | tr '\n' ' ')" "EXMFP21 EXMFP21_Setup "
   expect "settings file of model 21" "$(tr -d '\r' <"$tmp/EXMFP21.INI" 2>&1)" "$(ini_text "Aardvark 2100 Serie" 10.1.2.3)"
 }
 

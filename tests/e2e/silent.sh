@@ -17,6 +17,12 @@
 #             for a path overwrites nothing; ten runs leave ten default logs
 #   failing   a package without EXMSC16.dll: 1603, nothing of the model left
 #   win98     install and removal as Windows 98 (the WIN98_ME folder)
+#   programs  the entry among the installed programs, as Wine's uninstaller
+#             and reg see it (German name, version, commands, 32-bit view);
+#             the quiet removal from the copy kept beside the driver, then a
+#             restart: nothing left; the same on Windows 98 (WININIT.INI);
+#             the removal started by "uninstaller --remove", the package
+#             moved away: the confirmation page in German, the removal
 #   network   (root) a silent install in a prefix whose wineserver lives in
 #             a private network namespace with a simulated scanner
 #             (tests/e2e/session.sh): the scanner receives no datagram
@@ -44,12 +50,17 @@ cp -a "$repo/examples/package" "$work/broken"
 rm "$work/broken/WIN2K_XP/ENGLISH/EXMSC16.dll"
 cp "$exe" "$work/pkg/TwainSetup.exe"
 cp "$exe" "$work/broken/TwainSetup.exe"
+# The same package, a later version (DriverVer) of its INFs.
+cp -a "$work/pkg" "$work/newer"
+sed -i 's/^DriverVer=\(.*\),2\.10\.0\.0/DriverVer=\1,2.11.0.0/' "$work"/newer/*/*/*_T.INF
 PKG=$(winpath "$work/pkg") EXE="TwainSetup.exe"
 FILES16="EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng"
 # A file whose full name takes the whole of a Windows path (259 characters).
 long="$W\\$(printf 'L%.0s' $(seq $((259 - ${#W} - 1))))"
 
 run() { echo "run 60000 $EXE $*"; }
+UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+KEPT18="\"$TW\\EXMFP18_Setup\\TwainSetup.exe\"" KEPT21="\"$TW\\EXMFP21_Setup\\TwainSetup.exe\""
 {
   echo "cd $PKG"
   echo "echo mark: install"
@@ -97,6 +108,7 @@ run() { echo "run 60000 $EXE $*"; }
   echo "cd $(winpath "$work/broken")"
   run /S /model=16 /ip=10.0.0.5 "/log=$W\\failing.log"
   echo "exists $TW\\EXMFP16"
+  echo "exists $TW\\EXMFP16_Setup"
   echo "echo mark: win98"
   echo "cd $PKG"
   echo "regset HKCU\\Software\\Wine\\AppDefaults\\$EXE Version win98"
@@ -104,6 +116,64 @@ run() { echo "run 60000 $EXE $*"; }
   echo "copy $TW\\EXMFP21\\EXMFP21.ds $W\\got98.ds"
   run /S /remove /model=21
   echo "exists $TW\\EXMFP21"
+  echo "echo mark: programs"
+  # The Windows 98 model again: its entry, and its removal from the kept
+  # copy once the package is gone, as a deployment tool runs it.
+  # The whole prefix as Windows 98: the removal runs from a copy of another name.
+  echo "regset HKCU\\Software\\Wine Version win98"
+  run /S /lang=german /model=21 /ip=10.0.0.6
+  printf '%s\n' "start cmd /c uninstaller --list >$W\\list98.txt" "waitexit"
+  echo "cd $W"
+  echo "run 60000 $KEPT21 /remove /S"
+  echo "exists $TW\\EXMFP21"
+  echo "regset HKCU\\Software\\Wine Version winxp"
+  echo "regset HKCU\\Software\\Wine\\AppDefaults\\$EXE Version winxp"
+  echo "cd $PKG"
+  run /S /lang=german /model=18 /ip=10.0.0.8
+  echo "cd $(winpath "$work/newer")"
+  run /S /lang=german /model=18 "/log=$W\\programs.log"
+  printf '%s\n' "start cmd /c uninstaller --list >$W\\list.txt" "waitexit"
+  printf '%s\n' "start cmd /c reg query $UNINSTALL\\TwainSetup_EXMFP18 /reg:32 >$W\\entry.txt" "waitexit"
+  echo "cd $W"
+  # A folder in the driver's folder cannot be removed: 1603, and the entry
+  # and its copy stay for another try.
+  printf '%s\n' "start cmd /c mkdir $TW\\EXMFP18\\held" "waitexit"
+  echo "run 60000 $KEPT18 /remove /S"
+  printf '%s\n' "start cmd /c reg query $UNINSTALL\\TwainSetup_EXMFP18 /v DisplayVersion /reg:32 >$W\\kept.txt" "waitexit"
+  echo "exists $TW\\EXMFP18_Setup\\Removal.ini"
+  printf '%s\n' "start cmd /c rmdir $TW\\EXMFP18\\held" "waitexit"
+  echo "run 60000 $KEPT18 /remove /S"
+  echo "exists $TW\\EXMFP18"
+  echo "regkey $UNINSTALL\\TwainSetup_EXMFP18"
+  echo "exists $TW\\EXMFP18_Setup\\Removal.ini"
+  echo "run 60000 wineboot -r"
+  echo "exists $TW\\EXMFP18_Setup"
+  echo "exists $TW\\EXMFP21_Setup\\TwainSetup.exe"
+  echo "echo mark: wizard removal"
+  # Started by Wine's uninstaller as Programs and Features starts it, with
+  # the package folder moved away: the confirmation page in German.
+  echo "cd $PKG"
+  run /S /lang=german /model=16 /ip=10.0.0.7
+  echo "cd $W"
+  printf '%s\n' "start cmd /c move $PKG $W\\pkg-away" "waitexit"
+  echo "write C:\\windows\\inf\\oem41.inf ; USB\\VID_E7A1&PID_1600"
+  echo "mkdevice USB\\VID_E7A1&PID_1600"
+  echo "start uninstaller --remove TwainSetup_EXMFP16"
+  echo "wait 1012 30000"
+  echo "textx 1012"
+  echo "press 1"
+  tw_finish "$(str GERMAN 43)"
+  tw_end
+  echo "exists $TW\\EXMFP16"
+  echo "exists $TW\\EXMFP16_Setup\\Removal.ini"
+  echo "exists C:\\windows\\inf\\oem41.inf"
+  echo "devices USB\\VID_E7A1&PID_1600"
+  echo "run 60000 wineboot -r"
+  echo "exists $TW\\EXMFP16_Setup"
+  printf '%s\n' "start cmd /c move $W\\pkg-away $PKG" "waitexit"
+  for view in 32 64; do
+    printf '%s\n' "start cmd /c reg query $UNINSTALL /reg:$view >$W\\left$view.txt" "waitexit"
+  done
   echo "echo mark: end"
 } >"$work/silent.tw"
 
@@ -161,11 +231,46 @@ expect "a log name too long: the file it would have cut to is kept" "$(tr -d '\r
 expect "ten runs with /log: ten logs" "$(ls "$(temp_dir "$drive")" | grep -c '^TwainSetup-[0-9]\{8\}-[0-9]\{6\}-[0-9]\{3\}\(-[0-9]*\)\?\.log$')" 10
 expect "failing install" "$(runs failing)" "run: exit 1603, windows 0 "
 has "failing install: nothing of the model" "$(part failing)" "exists $TW\\EXMFP16: 0"
+has "failing install: no copy kept, so no entry" "$(part failing)" "exists $TW\\EXMFP16_Setup: 0"
 grep -q '^FAILED copy: .*EXMSC16.dll: error 2: ' <<<"$(tr -d '\r' <"$work/failing.log" 2>/dev/null)" && ok ||
   bad "failing log: no line for the missing file"
 expect "Windows 98: install and removal" "$(runs win98)" "run: exit 0, windows 0 run: exit 0, windows 0 "
 cmp -s "$work/got98.ds" "$work/pkg/WIN98_ME/ENGLISH/EXMFP21.ds" && ok || bad "Windows 98: not the WIN98_ME file"
 has "Windows 98: removed" "$(part win98)" "exists $TW\\EXMFP21: 0"
+
+# Installed programs, judged by Wine's own uninstaller and reg: the entry and
+# its values; the quiet removal from the kept copy, the package folder aside.
+# The uninstaller writes to a file in the OEM code page (437 here).
+oem() { iconv -f CP437 -t UTF-8 "$1" 2>/dev/null | tr -d '\r'; }
+list=$(oem "$work/list.txt")
+has "programs: Wine's uninstaller lists the German entry" "$list" "TwainSetup_EXMFP18|||Scannertreiber für Example MFP 1800 Series"
+entry=$(tr -d '\r' <"$work/entry.txt" 2>/dev/null | tr '\t' ' ' | tr -s ' ' | sed 's/^ //')
+for v in "DisplayVersion REG_SZ 2.11.0.0" "Publisher REG_SZ Example Imaging" "InstallLocation REG_SZ $TW\\EXMFP18" \
+  "UninstallString REG_SZ $KEPT18 /remove" "QuietUninstallString REG_SZ $KEPT18 /remove /S" "NoModify REG_DWORD 0x1" \
+  "Language REG_DWORD 0x407"; do
+  grep -qxF -- "$v" <<<"$entry" && ok || bad "programs: entry value $v"
+done
+grep -q "^installed programs: Uninstall\\\\TwainSetup_EXMFP18 DisplayVersion=2.11.0.0$" <<<"$(tr -d '\r' <"$work/programs.log")" && ok ||
+  bad "programs: the log names the values written"
+expect "programs: Windows 98 install and removal, XP install, upgrade, quiet removal, restart" "$(runs programs)" \
+  "$(for i in 1 2 3 4; do printf 'run: exit 0, windows 0 '; done)run: exit 1603, windows 0 run: exit 0, windows 0 run: exit 0, windows 0 "
+grep -q 'DisplayVersion.*2\.11\.0\.0' "$work/kept.txt" && ok || bad "programs: a removal that left something kept the entry"
+has "programs: ... and its copy" "$(part programs)" "exists $TW\\EXMFP18_Setup\\Removal.ini: 1"
+expect "programs: no entry left in either view" "$(cat "$work"/left32.txt "$work"/left64.txt | grep -c TwainSetup_)" 0
+for left in "exists $TW\\EXMFP21: 0" "exists $TW\\EXMFP18: 0" "regkey $UNINSTALL\\TwainSetup_EXMFP18: 0" \
+  "exists $TW\\EXMFP18_Setup\\Removal.ini: 0" "exists $TW\\EXMFP18_Setup: 0" "exists $TW\\EXMFP21_Setup\\TwainSetup.exe: 0"; do
+  has "programs: after the removal and a restart, $left" "$(part programs)" "$left"
+done
+p=$(part "wizard removal")
+expect "wizard removal: the silent install, a restart" "$(runs "wizard removal")" "run: exit 0, windows 0 run: exit 0, windows 0 "
+has "wizard removal: the confirmation in German" "$p" "textx 1012: $(str GERMAN 88 | sed 's/%1/Example MFP 1600 Series/')"
+for left in "exists $TW\\EXMFP16: 0" "exists $TW\\EXMFP16_Setup\\Removal.ini: 0" "exists C:\\windows\\inf\\oem41.inf: 0" \
+  "devices USB\\VID_E7A1&PID_1600: 0" "exists $TW\\EXMFP16_Setup: 0"; do
+  has "wizard removal: $left" "$p" "$left"
+done
+expect "no temporary copy left" "$(ls "$(temp_dir "$drive")" | grep -ci '^tws.*\.tmp$')" 0
+has "programs: Windows 98 lists the entry" "$(oem "$work/list98.txt")" \
+  "TwainSetup_EXMFP21|||Scannertreiber für Example MFP 2100 Series"
 
 # A silent install sends nothing: the simulator answering the search on the
 # only network of the prefix counts no request.
