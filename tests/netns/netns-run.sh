@@ -20,7 +20,8 @@
 # private namespaces, so no packet of the test can leave the machine. Names:
 # COMMAND sees /etc/netns/twreq-PID/resolv.conf (ip netns exec puts it over
 # /etc/resolv.conf), whose one server is 127.0.0.1, where nothing listens, so
-# a lookup in DNS fails at once; with --hosts, FILE is its /etc/hosts.
+# a lookup in DNS fails at once, and an nsswitch.conf that reads the hosts
+# file first; with --hosts, FILE is its /etc/hosts.
 #
 # Options:
 #   --devices N      number of simulated scanners, 1 to 253 (default 1)
@@ -140,6 +141,9 @@ done
 etc=/etc/netns/$REQ
 mkdir -p "$etc" || die "cannot create $etc"
 printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$etc/resolv.conf"
+# The hosts file first, then DNS, whatever this machine's own setting (a
+# minimal Debian root has no nsswitch.conf, and then asks DNS alone).
+printf 'hosts: files dns\n' >"$etc/nsswitch.conf"
 if [ -n "$hosts" ]; then cp "$hosts" "$etc/hosts" || die "cannot copy $hosts"; fi
 
 ip link add veth-req netns "$REQ" type veth peer name veth-scn netns "$SCN" ||
