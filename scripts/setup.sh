@@ -18,7 +18,7 @@ PACKAGES=(
   xvfb xauth xdotool imagemagick iproute2
   fonts-wine fonts-liberation fonts-dejavu-core fonts-freefont-ttf fonts-ipafont-gothic fonts-thai-tlwg fonts-wqy-zenhei locales-all
   libclang-rt-14-dev clang
-  osslsigncode openssl snmpd
+  osslsigncode openssl snmpd netbase
 )
 # Wanted, not needed: without it the x86-64 build stands in under Wine.
 OPTIONAL=(${TW_SETUP_OPTIONAL:-wine32:i386})
