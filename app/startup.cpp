@@ -7,6 +7,7 @@
 #include "app/instance.h"
 #include "app/removal.h"
 #include "core/libraries.h"
+#include "operations/fileset.h"
 #include "core/oscode.h"
 #include "core/system.h"
 #include "app/unattended.h"
@@ -109,6 +110,10 @@ int runInstaller(InstallContext* ctx, const char* commandLine) {
         showRunningInstance();
         return 0;
     }
+    // A run cut short leaves the driver whole again before anything else.
+    static char recovered[1024];
+    if (recoverInterruptedSet(recovered, sizeof recovered)) reason(recovered);
+    setRecoveryNote(recovered);
     int code = 0;
     if (cl.keptDir[0]) {
         code = runKeptRemoval(ctx, &cl, commandLine);

@@ -33,8 +33,11 @@ void logLine(RunLog* log, const char* format, ...)
 void closeRunLog(RunLog* log);
 // The last line of a run ("exit code N"), the log closed; returns code.
 int finishRunLog(RunLog* log, int code);
-// The first lines of every log: the program's version and its command line.
+// The first lines of every log: the program's version and its command line,
+// then what the start did about a run cut short, when it did anything
+// (setRecoveryNote).
 void logRunStart(RunLog* log, const char* commandLine);
+void setRecoveryNote(const char* note);
 // An outcome observer (data: the RunLog) that writes each item as a line:
 // each file copied with its size, each failure with its Win32 error and text.
 void logOutcomeItem(void* log, const OutcomeItem* item);

@@ -75,9 +75,16 @@ namespace {
 
 }  // namespace
 
+namespace {
+const char* g_recoveryNote = "";
+}  // namespace
+
+void setRecoveryNote(const char* note) { g_recoveryNote = note ? note : ""; }
+
 void logRunStart(RunLog* log, const char* commandLine) {
     logLine(log, "TwainSetup " TW_VERSION_TEXT);
     logLine(log, "command line: %s", commandLine);
+    if (g_recoveryNote[0]) logLine(log, "%s", g_recoveryNote);
 }
 
 namespace {

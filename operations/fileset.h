@@ -14,10 +14,13 @@
 struct SetFile {
     char source[MAX_PATH];
     char target[MAX_PATH];
-    char staged[MAX_PATH];  // the new content, whole, until it is placed
-    char backup[MAX_PATH];  // the old content, until the set is finished or undone
+    char staged[MAX_PATH];      // the new content, whole, until it is placed
+    char backup[MAX_PATH];      // the old content, until the set is finished or undone
+    char stagedName[MAX_PATH];  // the names the journal gives: the staged file's,
+    char backupName[MAX_PATH];  // and the one the old file steps aside to (".old")
     uint32_t size;
     int placed;
+    int hadOld;                 // a file stood at target when placing began
 };
 
 struct FileSet {
@@ -45,6 +48,17 @@ void fileSetUndo(FileSet* set);
 void fileSetFinish(FileSet* set);
 // Deletes what is left staged and frees the set (after any outcome).
 void fileSetClose(FileSet* set);
+
+// The next start after a run that was cut short while a set was staged or
+// placed (its journal is still in the TWAIN_32 folder): every target back to
+// its old content, or, when every new file was in place, the old ones
+// dropped; then every staged or old file the run left in its folder deleted,
+// and the journal. Returns 0 when there was nothing to do, else 1 with what
+// was done in summary.
+int recoverInterruptedSet(char* summary, size_t cap);
+// Deletes what runs cut short left in folder: staged new files and old files
+// stepped aside ("tws*.tmp", "tws*.old"). Those still in use stay.
+void deleteLeftovers(const char* folder);
 
 // Copies source to target as CopyFileA would (content, attributes, last
 // write time), in large blocks. Returns 0 or the Win32 error; a failed copy leaves

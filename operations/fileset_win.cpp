@@ -4,6 +4,7 @@
 
 #include "core/system.h"
 #include "core/text.h"
+#include "operations/cleanup.h"
 
 namespace {
 
@@ -33,6 +34,51 @@ BOOL deleteAnyFile(const char* path) {
 }
 
 int isThere(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// ---- the journal -------------------------------------------------------------
+// Written before any target moves, so that a run cut short (a crash, a power
+// cut, a killed process) can be put right by the next start of the program
+// (recoverInterruptedSet): one per computer, in the TWAIN_32 folder, since
+// only one copy of the program runs at a time. Text lines: a header, the
+// folder, the state, then one line per file: target|staged|backup|had-old.
+//   placing, undoing  every target goes back to its old content
+//   placed            every new file is in place: the old ones are dropped
+const char kJournalName[] = "TwainSetup.jnl";
+const char kJournalHeader[] = "TwainSetup journal 1";
+
+int journalPath(char (&path)[MAX_PATH]) {
+    char windowsDir[MAX_PATH], twain[MAX_PATH];
+    return windowsFolder(windowsDir) && pathJoin(twain, windowsDir, "TWAIN_32") &&
+           GetFileAttributesA(twain) != INVALID_FILE_ATTRIBUTES && pathJoin(path, twain, kJournalName);
+}
+
+int putText(HANDLE h, const char* text) {
+    DWORD n = 0, length = (DWORD)strlen(text);
+    return WriteFile(h, text, length, &n, NULL) && n == length;
+}
+
+// The journal as the set stands, on the disk before it returns.
+void writeJournal(const FileSet* set, const char* state) {
+    char path[MAX_PATH];
+    if (!journalPath(path)) return;
+    HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE) return;
+    char line[4 * MAX_PATH + 16];
+    int ok = putText(h, kJournalHeader) && putText(h, "\r\nfolder=") && putText(h, set->folder) &&
+             putText(h, "\r\nstate=") && putText(h, state) && putText(h, "\r\n");
+    for (unsigned i = 0; ok && i < set->count; ++i) {
+        const SetFile* f = &set->files[i];
+        ok = textFormat(line, sizeof line, "file=%s|%s|%s|%d\r\n", f->target, f->stagedName, f->backupName, f->hadOld) &&
+             putText(h, line);
+    }
+    FlushFileBuffers(h);
+    CloseHandle(h);
+}
+
+void dropJournal(void) {
+    char path[MAX_PATH];
+    if (journalPath(path)) DeleteFileA(path);
+}
 
 // An undo step: recorded only when it fails (the undo of a run is not news).
 void undoFailed(Outcome* outcome, const char* path) { outcomeRecord(outcome, ActionUndo, path, lastErrorOr(ERROR_GEN_FAILURE), 0); }
@@ -107,6 +153,9 @@ int fileSetOpen(FileSet* set, const char* folder, unsigned capacity, Outcome* ou
     set->files = (SetFile*)LocalAlloc(LPTR, capacity * sizeof(SetFile));
     if (!set->files) return 0;
     set->capacity = capacity;
+    // Staged files are new names in the folder: a run cut short while
+    // copying leaves them to the next start to delete.
+    writeJournal(set, "staging");
     return 1;
 }
 
@@ -124,6 +173,15 @@ int fileSetStage(FileSet* set, const char* source, const char* target) {
         return outcomeRecord(set->outcome, ActionCopyFile, source, ERROR_FILENAME_EXCED_RANGE, 0);
     if (!temporaryName(set->folder, f->staged, 1))
         return outcomeRecord(set->outcome, ActionCopyFile, source, lastErrorOr(ERROR_CANNOT_MAKE), 0);
+    // The old file's name aside is the staged file's with ".old": unique as
+    // that one is, and known to the journal before anything moves.
+    size_t length = strlen(f->staged);
+    textCopy(f->stagedName, f->staged);
+    if (length < 4 || !textCopyN(f->backupName, sizeof f->backupName, f->staged, length - 4) ||
+        !textAppend(f->backupName, ".old")) {
+        deleteAnyFile(f->staged);
+        return outcomeRecord(set->outcome, ActionCopyFile, source, ERROR_FILENAME_EXCED_RANGE, 0);
+    }
     DWORD error = copyWholeFile(source, f->staged, &f->size);
     if (error) {
         deleteAnyFile(f->staged);
@@ -134,11 +192,13 @@ int fileSetStage(FileSet* set, const char* source, const char* target) {
 }
 
 int fileSetPlace(FileSet* set) {
+    for (unsigned i = 0; i < set->count; ++i) set->files[i].hadOld = isThere(set->files[i].target);
+    writeJournal(set, "placing");
     for (unsigned i = 0; i < set->count; ++i) {
         SetFile* f = &set->files[i];
         // The old file steps aside under a temporary name (Windows 95 has no
         // MoveFileEx to replace in one step), and comes back on a failure.
-        int aside = !isThere(f->target) || (temporaryName(set->folder, f->backup, 0) && MoveFileA(f->target, f->backup));
+        int aside = !f->hadOld || (textCopy(f->backup, f->backupName) && MoveFileA(f->target, f->backup));
         if (!aside) f->backup[0] = '\0';
         if (aside && MoveFileA(f->staged, f->target)) {
             f->placed = 1;
@@ -151,10 +211,12 @@ int fileSetPlace(FileSet* set) {
         fileSetUndo(set);
         return 0;
     }
+    writeJournal(set, "placed");
     return 1;
 }
 
 void fileSetUndo(FileSet* set) {
+    writeJournal(set, "undoing");
     for (unsigned i = set->count; i-- > 0;) {
         SetFile* f = &set->files[i];
         if (!f->placed) continue;
@@ -183,4 +245,103 @@ void fileSetClose(FileSet* set) {
     if (set->files) LocalFree(set->files);
     set->files = NULL;
     set->count = set->capacity = 0;
+    dropJournal();
+}
+
+void deleteLeftovers(const char* folder) {
+    static const char* const kPatterns[] = {"tws*.tmp", "tws*.old"};
+    char pattern[MAX_PATH], path[MAX_PATH];
+    for (const char* p : kPatterns) {
+        if (!pathJoin(pattern, folder, p)) return;
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA(pattern, &found);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && pathJoin(path, folder, found.cFileName))
+                deleteAnyFile(path);
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+}
+
+namespace {
+
+// Whether path begins with the n characters of prefix, letter case ignored
+// as Windows ignores it in paths.
+int beginsWith(const char* path, const char* prefix, size_t n) {
+    return strlen(path) >= n && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path, (int)n, prefix, (int)n) == 2;
+}
+
+// A name the journal may touch: a file directly in folder.
+int isInFolder(const char* path, const char* folder) {
+    size_t n = strlen(folder);
+    return n > 0 && beginsWith(path, folder, n) && path[n] == '\\' && path[n + 1] && !strchr(path + n + 1, '\\');
+}
+
+}  // namespace
+
+int recoverInterruptedSet(char* summary, size_t cap) {
+    if (cap) summary[0] = '\0';
+    char path[MAX_PATH];
+    if (!journalPath(path)) return 0;
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    static char text[65536];
+    DWORD length = 0;
+    if (GetFileSize(h, NULL) >= sizeof text || !ReadFile(h, text, sizeof text - 1, &length, NULL)) length = 0;
+    CloseHandle(h);
+    text[length] = '\0';
+
+    char folder[MAX_PATH] = "", state[16] = "", windowsDir[MAX_PATH];
+    unsigned undone = 0, finished = 0;
+    int stuck = 0;  // a file that could not go back: the journal stays for the next start
+    int valid = strncmp(text, kJournalHeader, sizeof kJournalHeader - 1) == 0 && windowsFolder(windowsDir);
+    for (char* line = text; valid && *line;) {
+        char* end = line + strcspn(line, "\r\n");
+        char* next = end + strspn(end, "\r\n");
+        *end = '\0';
+        if (strncmp(line, "folder=", 7) == 0) {
+            // Only a data-source folder under the Windows folder, never that folder itself.
+            size_t n = strlen(windowsDir);
+            valid = textCopy(folder, line + 7) && isUsableTargetDir(folder, windowsDir) && beginsWith(folder, windowsDir, n) &&
+                    (folder[n] == '\\' || windowsDir[n - 1] == '\\');
+        } else if (strncmp(line, "state=", 6) == 0) {
+            textCopy(state, line + 6);
+        } else if (strncmp(line, "file=", 5) == 0 && folder[0]) {
+            char* part[4] = {line + 5, NULL, NULL, NULL};
+            for (int i = 1; i < 4 && part[i - 1]; ++i) {
+                part[i] = strchr(part[i - 1], '|');
+                if (part[i]) *part[i]++ = '\0';
+            }
+            const char *target = part[0], *staged = part[1], *backup = part[2];
+            if (!part[3] || !isInFolder(target, folder) || !isInFolder(staged, folder) || !isInFolder(backup, folder))
+                continue;
+            if (strcmp(state, "placed") == 0) {
+                // Every new file is in place: the old ones go.
+                if (isThere(backup)) deleteAnyFile(backup), ++finished;
+            } else if (part[3][0] == '1') {
+                // An old file aside goes back; one never moved stays.
+                if (!isThere(backup)) continue;
+                if ((!isThere(target) || deleteAnyFile(target)) && MoveFileA(backup, target)) ++undone;
+                else stuck = 1;
+            } else if (!isThere(staged) && isThere(target)) {
+                // A file new to the folder, placed: there was none before.
+                if (deleteAnyFile(target)) ++undone;
+                else stuck = 1;
+            }
+        }
+        line = next;
+    }
+    if (stuck) {
+        textFormat(summary, cap, "a run cut short was found in %s; some files could not be put back yet", folder);
+        return 1;
+    }
+    if (valid && folder[0]) deleteLeftovers(folder);
+    DeleteFileA(path);
+    if (!valid || !folder[0]) return 0;
+    textFormat(summary, cap, strcmp(state, "placed") == 0
+                                 ? "a run cut short was finished in %s: the new files stay, %u old ones deleted"
+                                 : "a run cut short was undone in %s: %u files back as they were",
+               folder, strcmp(state, "placed") == 0 ? finished : undone);
+    return 1;
 }

@@ -176,6 +176,9 @@ int copyDataSourceFiles(InstallContext* ctx, int withSettings) {
         return 0;
     }
 
+    // What an earlier run cut short or an upgrade could not delete (a file a
+    // program had loaded) goes first, where it can.
+    deleteLeftovers(ctx->targetDir);
     DataSourceList list;
     listDataSourceFiles(ctx->infPath, ctx->modelNumber, &list);
     char tempDir[1024];

@@ -82,7 +82,11 @@ void stringOfLanguage(UINT id, WORD lang, const char* arg, WCHAR* out, int cap) 
 void putDisplayName(Entry& e, WORD lang) {
     WCHAR wide[256];
     char narrow[512];
+    // An entry without a name is hidden from the list: English, else the
+    // model's own name, stands in for a text that is missing.
     stringOfLanguage(IDS_UNINSTALL_NAME, lang, e.ctx->modelName, wide, 256);
+    if (!wide[0]) stringOfLanguage(IDS_UNINSTALL_NAME, 1033, e.ctx->modelName, wide, 256);
+    if (!wide[0] && MultiByteToWideChar(CP_ACP, 0, e.ctx->modelName, -1, wide, 256) <= 0) wide[0] = 0;
     if (WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, NULL, NULL) <= 0) narrow[0] = '\0';
     RegSetValueExWFn setWide = lookupLoaded<RegSetValueExWFn>("advapi32.dll", "RegSetValueExW");
     LONG r = isNtFamily(e.ctx->osCode) && setWide

@@ -59,6 +59,16 @@ FILES16="EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng"
 long="$W\\$(printf 'L%.0s' $(seq $((259 - ${#W} - 1))))"
 
 run() { echo "run 60000 $EXE $*"; }
+# The journals of a run cut short (what the program writes before it moves
+# anything), for the German files of model 16 over the English ones.
+journal() {  # journal STATE
+  local d='C:\windows\TWAIN_32\EXMFP16'
+  printf 'TwainSetup journal 1\r\nfolder=%s\r\nstate=%s\r\n' "$d" "$1"
+  printf 'file=%s\\%s|%s\\%s.tmp|%s\\%s.old|1\r\n' "$d" EXMFP16.ds "$d" twsA1 "$d" twsA1 "$d" EXMSC16.dll "$d" twsB2 "$d" twsB2 \
+    "$d" EXMRES.dll "$d" twsC3 "$d" twsC3 "$d" EXMFP16.lng "$d" twsD4 "$d" twsD4
+}
+journal placing >"$work/placing.jnl"
+journal placed >"$work/placed.jnl"
 UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 KEPT18="\"$TW\\EXMFP18_Setup\\TwainSetup.exe\"" KEPT21="\"$TW\\EXMFP21_Setup\\TwainSetup.exe\""
 {
@@ -171,6 +181,27 @@ KEPT18="\"$TW\\EXMFP18_Setup\\TwainSetup.exe\"" KEPT21="\"$TW\\EXMFP21_Setup\\Tw
   echo "run 60000 wineboot -r"
   echo "exists $TW\\EXMFP16_Setup"
   printf '%s\n' "start cmd /c move $W\\pkg-away $PKG" "waitexit"
+  echo "echo mark: cut short"
+  # An upgrade to the German files cut short while placing: the data source
+  # placed, the library aside but not replaced, the rest staged; a stray
+  # staged file of an earlier run. Then the same set all placed, the old
+  # files still aside. Any start puts each right before anything else.
+  echo "cd $PKG"
+  run /S /model=16 /ip=10.0.0.7
+  D="$TW\\EXMFP16" G="$PKG\\WIN2K_XP\\GERMAN"
+  printf '%s\n' "start cmd /c move $D\\EXMFP16.ds $D\\twsA1.old" "waitexit" "copy $G\\EXMFP16.ds $D\\EXMFP16.ds" \
+    "start cmd /c move $D\\EXMSC16.dll $D\\twsB2.old" "waitexit" "copy $G\\EXMSC16.dll $D\\twsB2.tmp" \
+    "copy $G\\EXMRES.dll $D\\twsC3.tmp" "write $D\\tws9999.tmp stray" "copy $W\\placing.jnl $TW\\TwainSetup.jnl"
+  run /S /upgrade /model=21 "/log=$W\\undone.log"
+  for f in $FILES16; do echo "copy $D\\$f $W\\undone-$f"; done
+  echo "exists $TW\\TwainSetup.jnl"
+  printf '%s\n' "start cmd /c move $D\\EXMFP16.ds $D\\twsA1.old" "waitexit" "copy $G\\EXMFP16.ds $D\\EXMFP16.ds" \
+    "start cmd /c move $D\\EXMSC16.dll $D\\twsB2.old" "waitexit" "copy $G\\EXMSC16.dll $D\\EXMSC16.dll" \
+    "copy $W\\placed.jnl $TW\\TwainSetup.jnl"
+  run /S /upgrade /model=21 "/log=$W\\finished.log"
+  for f in EXMFP16.ds EXMSC16.dll; do echo "copy $D\\$f $W\\finished-$f"; done
+  for f in twsA1.old twsB2.old twsB2.tmp twsC3.tmp tws9999.tmp; do echo "exists $D\\$f"; done
+  run /S /remove /model=16
   for view in 32 64; do
     printf '%s\n' "start cmd /c reg query $UNINSTALL /reg:$view >$W\\left$view.txt" "waitexit"
   done
@@ -269,6 +300,19 @@ for left in "exists $TW\\EXMFP16: 0" "exists $TW\\EXMFP16_Setup\\Removal.ini: 0"
   has "wizard removal: $left" "$p" "$left"
 done
 expect "no temporary copy left" "$(ls "$(temp_dir "$drive")" | grep -ci '^tws.*\.tmp$')" 0
+expect "cut short: install, two starts, removal" "$(runs "cut short")" \
+  "run: exit 0, windows 0 run: exit 1605, windows 0 run: exit 1605, windows 0 run: exit 0, windows 0 "
+expect "cut short: no staged or old file left" "$(grep -c '^exists .*\\tws.*: 0$' <<<"$(part "cut short")")" 5
+for f in $FILES16; do
+  cmp -s "$work/undone-$f" "$work/pkg/WIN2K_XP/ENGLISH/$f" && ok || bad "cut short while placing: $f is not the old one"
+done
+for f in EXMFP16.ds EXMSC16.dll; do
+  cmp -s "$work/finished-$f" "$work/pkg/WIN2K_XP/GERMAN/$f" && ok || bad "cut short once placed: $f is not the new one"
+done
+has "cut short: the journal is gone" "$(part "cut short")" "exists $TW\\TwainSetup.jnl: 0"
+has "cut short: logged" "$(tr -d '\r' <"$work/undone.log")" "a run cut short was undone in $TW\\EXMFP16: 2 files back as they were"
+has "cut short: logged" "$(tr -d '\r' <"$work/finished.log")" "a run cut short was finished in $TW\\EXMFP16: the new files stay, 2 old ones deleted"
+
 has "programs: Windows 98 lists the entry" "$(oem "$work/list98.txt")" \
   "TwainSetup_EXMFP21|||Scannertreiber für Example MFP 2100 Series"
 

@@ -259,7 +259,7 @@ TEST(FileSet, PlacesEveryFileOrNoneAndLeavesNoTemporaryFile) {
     EXPECT_EQ(o.leftBehind, 1u);
     FreeLibrary(loaded);
     EXPECT_EQ(fileCount(dir), 5) << "the old b under its temporary name";
-    deleteMatchingFiles(dir.c_str(), "tws*.tmp", &o);
+    deleteMatchingFiles(dir.c_str(), "tws*.*", &o);
 
     for (const std::string& f : {a, b, newA, newB}) {
         SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL);
