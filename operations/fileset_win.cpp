@@ -300,15 +300,17 @@ int recoverInterruptedSet(char* summary, size_t cap) {
         char* end = line + strcspn(line, "\r\n");
         char* next = end + strspn(end, "\r\n");
         *end = '\0';
-        if (strncmp(line, "folder=", 7) == 0) {
+        char* current = line;
+        line = next;
+        if (strncmp(current, "folder=", 7) == 0) {
             // Only a data-source folder under the Windows folder, never that folder itself.
             size_t n = strlen(windowsDir);
-            valid = textCopy(folder, line + 7) && isUsableTargetDir(folder, windowsDir) && beginsWith(folder, windowsDir, n) &&
+            valid = textCopy(folder, current + 7) && isUsableTargetDir(folder, windowsDir) && beginsWith(folder, windowsDir, n) &&
                     (folder[n] == '\\' || windowsDir[n - 1] == '\\');
-        } else if (strncmp(line, "state=", 6) == 0) {
-            textCopy(state, line + 6);
-        } else if (strncmp(line, "file=", 5) == 0 && folder[0]) {
-            char* part[4] = {line + 5, NULL, NULL, NULL};
+        } else if (strncmp(current, "state=", 6) == 0) {
+            textCopy(state, current + 6);
+        } else if (strncmp(current, "file=", 5) == 0 && folder[0]) {
+            char* part[4] = {current + 5, NULL, NULL, NULL};
             for (int i = 1; i < 4 && part[i - 1]; ++i) {
                 part[i] = strchr(part[i - 1], '|');
                 if (part[i]) *part[i]++ = '\0';
@@ -330,7 +332,6 @@ int recoverInterruptedSet(char* summary, size_t cap) {
                 else stuck = 1;
             }
         }
-        line = next;
     }
     if (stuck) {
         textFormat(summary, cap, "a run cut short was found in %s; some files could not be put back yet", folder);
