@@ -9,6 +9,8 @@
 
 enum ExitCode {
     ExitDone = 0,
+    ExitRestartNeeded = 3010, // done; a program held the driver, so its files
+                              // change at the next restart
     ExitFailed = 1603,        // the system as before for an install or upgrade
     ExitNotInstalled = 1605,  // upgrade or removal of a model that is not there
     ExitBusy = 1618,          // another copy is running

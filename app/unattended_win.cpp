@@ -10,6 +10,7 @@
 #include "core/system.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "operations/inuse.h"
 #include "operations/operations.h"
 #include "operations/registration.h"
 #include "operations/settings.h"
@@ -49,6 +50,8 @@ const char* actionName(OutcomeAction a) {
     case ActionUndo: return "undo";
     case ActionLeaveOldFile: return "old file left behind";
     case ActionRegister: return "installed programs";
+    case ActionReplaceAtRestart: return "put in place at the next restart";
+    case ActionDeleteAtRestart: return "delete at the next restart";
     default: return "step";
     }
 }
@@ -60,6 +63,9 @@ void logOutcomeItem(void* data, const OutcomeItem* item) {
     if (item->error == 0) {
         if (item->action == ActionCopyFile)
             logLine(log, "copy: %s -> %s (%lu bytes)", item->path, item->target, (unsigned long)item->size);
+        else if (item->action == ActionReplaceAtRestart)
+            logLine(log, "%s: %s (now %s, %lu bytes)", actionName(item->action), item->path, item->target,
+                    (unsigned long)item->size);
         else logLine(log, "%s: %s", actionName(item->action), item->path);
         return;
     }
@@ -227,13 +233,23 @@ int runUnattended(InstallContext* ctx, const CommandLine* cl, const char* comman
     if (upgrade) logLine(log, cl->address[0] ? "settings file: the address is written" : "settings file: kept as it is (no /ip)");
     ctx->outcome.observer = logOutcomeItem;
     ctx->outcome.observerData = log;
+    // No one to ask to close the program that holds the driver: every change
+    // to its folder is left whole to the next restart instead.
+    char held[MAX_PATH], holder[256];
+    if (findHeldFile(ctx, held, sizeof held)) {
+        ctx->atRestart = 1;
+        logLine(log, "in use: %s (%s): its folder changes at the next restart", held,
+                nameHolder(held, holder, sizeof holder) ? holder : "by a program Windows does not name");
+    }
     // No page: the sequence runs here, without progress or pauses.
     outcomeReset(&ctx->outcome);
     if (cl->mode == ModeRemove) removeDriver(ctx);
     else if (copyDataSourceFiles(ctx, cl->address[0] != '\0')) registerModel(ctx);
     if (cl->mode != ModeRemove && cl->address[0] && ctx->outcome.failures == 0 && ctx->settingsPath[0])
         logLine(log, "settings file: %s [%s] ip0=%s", ctx->settingsPath, ctx->modelName, ctx->scannerAddress);
-    logLine(log, "outcome: %lu done, %lu failed, %lu old files left behind", (unsigned long)ctx->outcome.done,
-            (unsigned long)ctx->outcome.failures, (unsigned long)ctx->outcome.leftBehind);
-    return finish(log, ctx->outcome.failures ? ExitFailed : ExitDone, NULL);
+    const Outcome& o = ctx->outcome;
+    logLine(log, "outcome: %lu done, %lu failed, %lu old files left behind", (unsigned long)o.done,
+            (unsigned long)o.failures, (unsigned long)o.leftBehind);
+    if (o.atRestart) logLine(log, "outcome: %lu changes at the next restart", (unsigned long)o.atRestart);
+    return finish(log, o.failures ? ExitFailed : o.atRestart ? ExitRestartNeeded : ExitDone, NULL);
 }

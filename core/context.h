@@ -52,6 +52,8 @@ struct InstallContext {
     void* copyOemInfEntry;       // entry points of DrvSetup.dll, held for the run
     void* updateDriverEntry;
     void* addPrinterDriverEntry;
+    int16_t atRestart;           // 1: a program holds the driver; every change to
+                                 // its folder waits for the next restart
     Outcome outcome;             // what the worker's sequence did; read by the page
 };
 

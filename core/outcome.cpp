@@ -19,6 +19,8 @@ int outcomeRecord(Outcome* o, OutcomeAction action, const char* path, uint32_t e
     if (action == ActionLeaveOldFile) {
         ++o->leftBehind;
     } else if (action == ActionRegister) {
+    } else if (error == 0 && (action == ActionReplaceAtRestart || action == ActionDeleteAtRestart)) {
+        ++o->atRestart;
     } else if (error == 0) {
         ++o->done;
     } else {

@@ -26,6 +26,9 @@ enum OutcomeAction : uint8_t {
     ActionRegister,       // the entry among the installed programs, and the copy
                           // that removes the driver: told, never counted (the
                           // driver is installed or removed either way)
+    ActionReplaceAtRestart,  // a staged file that takes its target's place at the
+                             // next restart (a program holds the driver now)
+    ActionDeleteAtRestart,   // a file or folder deleted at the next restart
 };
 
 struct OutcomeItem {
@@ -43,6 +46,7 @@ struct Outcome {
     uint32_t failures;       // items that failed, undo failures included
     uint32_t undoFailures;   // changes of a failed run that could not be taken back
     uint32_t leftBehind;     // ActionLeaveOldFile items: files still to be deleted
+    uint32_t atRestart;      // changes scheduled for the next restart
     OutcomeAction firstAction;
     uint32_t firstError;
     char firstPath[512];     // path of the first failure, cut to the field

@@ -82,6 +82,12 @@
 // the page that confirms a removal started from there.
 #define IDS_UNINSTALL_NAME 87
 #define IDS_REMOVE_CONFIRM 88
+// A file of the driver that a program holds: the page that names it (and the
+// program, when Windows can tell), its Retry button, and its cancelled text.
+#define IDS_IN_USE 89            // "%1": the file, "%2": the program
+#define IDS_IN_USE_UNNAMED 90    // "%1": the file; no program known
+#define IDS_RETRY 91
+#define IDS_CANCELLED 92
 
 // ---- pictures and embedded libraries ----------------------------------------
 #define IDI_APP 101              // the program's icon

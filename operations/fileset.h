@@ -41,6 +41,11 @@ int fileSetStage(FileSet* set, const char* source, const char* target);
 // Puts every staged file in its target's place. When one cannot be placed,
 // every target already replaced gets its old content back; recorded, and 0.
 int fileSetPlace(FileSet* set);
+// Instead of fileSetPlace, while a program holds the targets: every staged
+// file takes its target's place at the next restart, all in one go, so that
+// the old set stays whole until then and the new one is whole after it. Each
+// is recorded. When one cannot be scheduled, nothing changes: 0.
+int fileSetSchedule(FileSet* set);
 // After a successful fileSetPlace: every target back as it was before.
 void fileSetUndo(FileSet* set);
 // Drops the kept old files and records each file copied: the set stays as

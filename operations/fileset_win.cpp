@@ -5,6 +5,7 @@
 #include "core/system.h"
 #include "core/text.h"
 #include "operations/cleanup.h"
+#include "operations/registration.h"
 
 namespace {
 
@@ -212,6 +213,22 @@ int fileSetPlace(FileSet* set) {
         return 0;
     }
     writeJournal(set, "placed");
+    return 1;
+}
+
+int fileSetSchedule(FileSet* set) {
+    for (unsigned i = 0; i < set->count; ++i) {
+        SetFile* f = &set->files[i];
+        // A staged file whose move did get scheduled before a later one
+        // failed is deleted with the rest: its move then finds nothing.
+        if (!moveAtRestart(f->staged, f->target))
+            return outcomeRecord(set->outcome, ActionReplaceAtRestart, f->target, lastErrorOr(ERROR_ACCESS_DENIED));
+    }
+    for (unsigned i = 0; i < set->count; ++i) {
+        SetFile* f = &set->files[i];
+        outcomeRecord(set->outcome, ActionReplaceAtRestart, f->target, 0, f->size, f->staged);
+        f->staged[0] = '\0';  // it waits for the restart: fileSetClose keeps it
+    }
     return 1;
 }
 

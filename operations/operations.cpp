@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/oscode.h"
 #include "core/system.h"
 #include "core/text.h"
 #include "operations/cleanup.h"
@@ -154,6 +155,28 @@ unsigned entryCount(const DataSourceList* list) {
     return n;
 }
 
+// A removal while a program holds the driver: every file of the folder, then
+// the folder, deleted at the next restart, so that the driver stays whole
+// until then rather than losing the files nobody holds.
+void scheduleFolderRemoval(InstallContext* ctx) {
+    char pattern[1024], path[1024];
+    WIN32_FIND_DATAA found;
+    HANDLE h = pathJoin(pattern, ctx->targetDir, "*.*") ? FindFirstFileA(pattern, &found) : INVALID_HANDLE_VALUE;
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !pathJoin(path, ctx->targetDir, found.cFileName))
+                continue;
+            outcomeRecord(&ctx->outcome, ActionDeleteAtRestart, path, deleteAtRestart(path) ? 0 : lastErrorOr(ERROR_ACCESS_DENIED));
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    // Windows 95, 98 and Me delete files only at the restart: the empty
+    // folder stays there.
+    if (isNtFamily(ctx->osCode))
+        outcomeRecord(&ctx->outcome, ActionDeleteAtRestart, ctx->targetDir,
+                      deleteAtRestart(ctx->targetDir) ? 0 : lastErrorOr(ERROR_ACCESS_DENIED));
+}
+
 }  // namespace
 
 int copyDataSourceFiles(InstallContext* ctx, int withSettings) {
@@ -202,6 +225,13 @@ int copyDataSourceFiles(InstallContext* ctx, int withSettings) {
         else ok = fileSetStage(&set, source, target);
         if (ok) deriveSettingsPath(ctx, entry, tempDir);
     }
+    if (ok && ctx->atRestart) {
+        // Every file waits for the restart; the settings file is no file of
+        // the driver's folder and is written now.
+        ok = (!withSettings || writeScannerSettings(ctx)) && fileSetSchedule(&set);
+        fileSetClose(&set);
+        return ok;
+    }
     if (ok) ok = fileSetPlace(&set);
     if (ok && withSettings && !writeScannerSettings(ctx)) {
         fileSetUndo(&set);
@@ -221,6 +251,10 @@ void removeTargetDir(InstallContext* ctx) {
     char windowsDir[1024];
     if (!windowsFolder(windowsDir)) return;
     if (!isUsableTargetDir(ctx->targetDir, windowsDir)) return;
+    if (ctx->atRestart) {
+        scheduleFolderRemoval(ctx);
+        return;
+    }
     deleteMatchingFiles(ctx->targetDir, "*.*", &ctx->outcome);
     // A folder that is already gone is what removal wants.
     if (!RemoveDirectoryA(ctx->targetDir) && GetFileAttributesA(ctx->targetDir) != INVALID_FILE_ATTRIBUTES)

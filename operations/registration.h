@@ -46,8 +46,12 @@ void unregisterModel(InstallContext* ctx);
 // kept there), modelNumber, languageId and modelName. Returns 1 when it names
 // a model with its INF.
 int readRemovalFile(InstallContext* ctx, const char* keptDir);
-// Deletes path at the next restart: MoveFileEx on the NT family, a "NUL="
-// line in the [rename] section of WININIT.INI on Windows 95, 98 and Me.
-int deleteAtRestart(const char* path);
+// Moves from to to at the next restart, replacing what stands there, or with
+// to null deletes from: MoveFileEx on the NT family, a line at the end of the
+// [rename] section of WININIT.INI on Windows 95, 98 and Me ("NUL=" deletes).
+// Lines are carried out in the order they were added. Returns 1 when it is
+// scheduled.
+int moveAtRestart(const char* from, const char* to);
+inline int deleteAtRestart(const char* path) { return moveAtRestart(path, nullptr); }
 
 #endif

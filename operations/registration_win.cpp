@@ -282,20 +282,40 @@ int readRemovalFile(InstallContext* ctx, const char* keptDir) {
     return 1;
 }
 
-int deleteAtRestart(const char* path) {
+namespace {
+
+// The short (8.3) form of path, which WININIT.INI needs. A file that does
+// not exist yet (a new file of an upgrade) has its folder's short form and
+// its own name, which is short already where it is to be written there.
+int shortName(const char* path, char (&out)[MAX_PATH]) {
+    DWORD n = GetShortPathNameA(path, out, sizeof out);
+    if (n > 0 && n < sizeof out) return 1;
+    const char* slash = strrchr(path, '\\');
+    char folder[MAX_PATH];
+    if (!slash || !textCopyN(folder, sizeof folder, path, (size_t)(slash - path))) return 0;
+    n = GetShortPathNameA(folder, out, sizeof out);
+    return n > 0 && n < sizeof out && textAppend(out, slash);
+}
+
+}  // namespace
+
+int moveAtRestart(const char* from, const char* to) {
     MoveFileExAFn moveLater = lookupLoaded<MoveFileExAFn>("kernel32.dll", "MoveFileExA");
     OSVERSIONINFOA v;
     memset(&v, 0, sizeof v);
     v.dwOSVersionInfoSize = sizeof v;
     GetVersionExA(&v);
-    if (v.dwPlatformId == VER_PLATFORM_WIN32_NT) return moveLater && moveLater(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (v.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return moveLater && moveLater(from, to, to ? MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING
+                                                   : MOVEFILE_DELAY_UNTIL_REBOOT);
 
-    // Windows 95, 98 and Me: WININIT.INI, read at start before Windows runs.
-    // Its [rename] section may hold several "NUL=" lines, which the profile
-    // calls cannot write: the file is edited as text. Short names only.
-    char shortPath[MAX_PATH], windowsDir[MAX_PATH], ini[MAX_PATH + 16];
-    DWORD n = GetShortPathNameA(path, shortPath, sizeof shortPath);
-    if (n == 0 || n >= sizeof shortPath || !windowsFolder(windowsDir) || !pathJoin(ini, windowsDir, "WININIT.INI"))
+    // Windows 95, 98 and Me: WININIT.INI, read at start before Windows runs:
+    // "TARGET=SOURCE" replaces, "NUL=FILE" deletes. Its [rename] section may
+    // hold several "NUL=" lines, which the profile calls cannot write: the
+    // file is edited as text. Short names only.
+    char shortFrom[MAX_PATH], shortTo[MAX_PATH], windowsDir[MAX_PATH], ini[MAX_PATH + 16];
+    if (!shortName(from, shortFrom) || (to && !shortName(to, shortTo)) || !windowsFolder(windowsDir) ||
+        !pathJoin(ini, windowsDir, "WININIT.INI"))
         return 0;
     static char text[65536];
     DWORD length = 0;
@@ -307,8 +327,8 @@ int deleteAtRestart(const char* path) {
         if (!whole) return 0;
     }
     text[length] = '\0';
-    char line[MAX_PATH + 8];
-    textFormat(line, sizeof line, "NUL=%s\r\n", shortPath);
+    char line[2 * MAX_PATH + 8];
+    textFormat(line, sizeof line, "%s=%s\r\n", to ? shortTo : "NUL", shortFrom);
     // The line goes at the end of the section: Windows carries the lines out
     // in order, and a folder is deleted only after the files in it.
     const char* at = NULL;

@@ -115,6 +115,16 @@ void hideAndDisable(HWND dlg, int id) {
     EnableWindow(item, FALSE);
 }
 
+void growTextToButton(HWND dlg, int id) {
+    HWND text = GetDlgItem(dlg, id);
+    HWND button = GetDlgItem(dlg, IDCANCEL);
+    RECT t, b;
+    if (!text || !button || !GetWindowRect(text, &t) || !GetWindowRect(button, &b) || b.top <= t.bottom) return;
+    MapWindowPoints(NULL, dlg, (POINT*)&t, 2);
+    MapWindowPoints(NULL, dlg, (POINT*)&b, 2);
+    SetWindowPos(text, NULL, 0, 0, t.right - t.left, b.top - 4 - t.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void openPage(HWND dlg, LPARAM record) {
     centreWindow(dlg);
     SetWindowLongPtrA(dlg, DWLP_USER, record);

@@ -24,4 +24,8 @@ void openPage(HWND dlg, LPARAM record);
 // Hides and disables control id of dlg, when it exists.
 void hideAndDisable(HWND dlg, int id);
 
+// Makes text control id reach down to just above the Cancel button, over
+// the controls the page has hidden: for a text longer than the page's own.
+void growTextToButton(HWND dlg, int id);
+
 #endif

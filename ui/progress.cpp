@@ -47,14 +47,7 @@ void showClosingText(HWND dlg, const InstallContext* ctx) {
     TextLine lines[] = {{head, NULL, NULL}, {IDS_FAILED_ITEM, outcomeFirstName(&o), error}, {IDS_MORE_FAILED, more, NULL}};
     // The text takes the room of the bar and the step text, hidden now, down
     // to the button: a failure needs more lines than the completion text.
-    HWND text = GetDlgItem(dlg, IDC_MAIN_TEXT);
-    HWND button = GetDlgItem(dlg, IDCANCEL);
-    RECT t, b;
-    if (text && button && GetWindowRect(text, &t) && GetWindowRect(button, &b) && b.top > t.bottom) {
-        MapWindowPoints(NULL, dlg, (POINT*)&t, 2);
-        MapWindowPoints(NULL, dlg, (POINT*)&b, 2);
-        SetWindowPos(text, NULL, 0, 0, t.right - t.left, b.top - 4 - t.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    growTextToButton(dlg, IDC_MAIN_TEXT);
     setItemTextLines(dlg, IDC_MAIN_TEXT, localisedModule(), lines, o.failures > 1 ? 3 : 2);
 }
 

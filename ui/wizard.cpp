@@ -6,6 +6,7 @@
 
 #include "core/libraries.h"
 #include "package/languages.h"
+#include "operations/inuse.h"
 #include "package/package.h"
 #include "ui/centre.h"
 #include "ui/header.h"
@@ -183,8 +184,66 @@ INT_PTR CALLBACK removalPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
     return FALSE;
 }
 
+// ---- a program holds the driver ------------------------------------------
+// The install page's template, shown before a sequence starts while a
+// program holds a file it would change: names the file (and the program,
+// where Windows can), Retry looks again, Cancel leaves everything as it is.
+
+char g_heldFile[MAX_PATH];
+
+void showHeldFile(HWND dlg) {
+    const char* slash = strrchr(g_heldFile, '\\');
+    const char* name = slash ? slash + 1 : g_heldFile;
+    char program[256];
+    TextLine line = {IDS_IN_USE_UNNAMED, name, NULL};
+    if (nameHolder(g_heldFile, program, sizeof program)) line = TextLine{IDS_IN_USE, name, program};
+    setItemTextLines(dlg, IDC_MAIN_TEXT, localisedModule(), &line, 1);
+}
+
+INT_PTR CALLBACK heldPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result;
+    if (handlePageChrome(dlg, msg, wParam, &result)) return result;
+    switch (msg) {
+    case WM_INITDIALOG: {
+        openPage(dlg, lParam);
+        hideAndDisable(dlg, IDC_RADIO_UNUSED1);
+        hideAndDisable(dlg, IDC_RADIO_UNUSED2);
+        hideAndDisable(dlg, IDC_STATUS_TEXT);
+        static const ItemText texts[] = {{IDOK, IDS_RETRY}, {IDCANCEL, IDS_CANCEL}};
+        setItemTexts(dlg, localisedModule(), texts, 0);
+        growTextToButton(dlg, IDC_MAIN_TEXT);
+        showHeldFile(dlg);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK && IsWindowEnabled(GetDlgItem(dlg, IDOK))) {
+            if (!findHeldFile(pageContext(dlg), g_heldFile, sizeof g_heldFile)) EndDialog(dlg, 1);
+            else showHeldFile(dlg);
+        } else if (LOWORD(wParam) == IDCANCEL) {
+            // Nothing was changed: the page says so once, then ends.
+            if (!IsWindowEnabled(GetDlgItem(dlg, IDOK))) {
+                EndDialog(dlg, 0);
+                return TRUE;
+            }
+            hideAndDisable(dlg, IDOK);
+            static const ItemText texts[] = {{IDC_MAIN_TEXT, IDS_CANCELLED}, {IDCANCEL, IDS_FINISH}};
+            setItemTexts(dlg, localisedModule(), texts, 0);
+            SetFocus(GetDlgItem(dlg, IDCANCEL));
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
 INT_PTR runLocalisedPage(int templateId, DLGPROC proc, InstallContext* ctx) {
     return runDialog(localisedModule(), templateId, NULL, proc, (LPARAM)ctx);
+}
+
+// The progress page, once no program holds a file the sequence changes (or
+// nothing, when the user cancels).
+void runSequence(InstallContext* ctx) {
+    if (findHeldFile(ctx, g_heldFile, sizeof g_heldFile) && !runLocalisedPage(IDD_INSTALL, heldPageProc, ctx)) return;
+    runProgressPage(ctx);
 }
 
 }  // namespace
@@ -197,9 +256,10 @@ intptr_t runModelPage(InstallContext* ctx) {
     return runDialog(programModule(), IDD_MODEL, NULL, modelPageProc, (LPARAM)ctx);
 }
 
+
 void runRemovalFlow(InstallContext* ctx) {
     ctx->mode = (int16_t)runLocalisedPage(IDD_INSTALL, removalPageProc, ctx);
-    if (ctx->mode == ModeRemove) runProgressPage(ctx);
+    if (ctx->mode == ModeRemove) runSequence(ctx);
 }
 
 void runMaintenanceFlow(InstallContext* ctx) {
@@ -210,5 +270,5 @@ void runMaintenanceFlow(InstallContext* ctx) {
         ctx->mode = (int16_t)runLocalisedPage(IDD_INSTALL, installPageProc, ctx);
         if (ctx->mode != ModeInstall) return;
     }
-    runProgressPage(ctx);
+    runSequence(ctx);
 }

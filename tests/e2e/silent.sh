@@ -68,6 +68,10 @@ journal() {  # journal STATE
     "$d" EXMRES.dll "$d" twsC3 "$d" twsC3 "$d" EXMFP16.lng "$d" twsD4 "$d" twsD4
 }
 journal placing >"$work/placing.jnl"
+# A package whose library is a real module (one of the program's language
+# libraries, of this tree's architecture), so that a program can load it.
+cp -a "$work/pkg" "$work/inuse"
+for l in ENGLISH GERMAN; do cp "$(dirname "$exe")/lang/lang_$l.dll" "$work/inuse/WIN2K_XP/$l/EXMSC16.dll"; done
 journal placed >"$work/placed.jnl"
 UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 KEPT18="\"$TW\\EXMFP18_Setup\\TwainSetup.exe\"" KEPT21="\"$TW\\EXMFP21_Setup\\TwainSetup.exe\""
@@ -202,6 +206,33 @@ KEPT18="\"$TW\\EXMFP18_Setup\\TwainSetup.exe\"" KEPT21="\"$TW\\EXMFP21_Setup\\Tw
   for f in EXMFP16.ds EXMSC16.dll; do echo "copy $D\\$f $W\\finished-$f"; done
   for f in twsA1.old twsB2.old twsB2.tmp twsC3.tmp tws9999.tmp; do echo "exists $D\\$f"; done
   run /S /remove /model=16
+  echo "echo mark: in use"
+  # A scanning application holds the data source open and has the library
+  # loaded. Unattended: everything waits for the restart, then is whole.
+  # The wizard: Cancel changes nothing; Retry once it has let go upgrades.
+  printf '%s\n' "cd $W\\inuse" "$(run /S /model=16 /ip=10.0.0.7)" "hold $D\\EXMFP16.ds" "holdmodule $D\\EXMSC16.dll"
+  run /S /upgrade /lang=german /model=16 "/log=$W\\inuse.log"
+  for f in $FILES16; do echo "copy $D\\$f $W\\held-$f"; done
+  printf '%s\n' release "run 60000 wineboot -r"
+  for f in $FILES16; do echo "copy $D\\$f $W\\restarted-$f"; done
+  printf '%s\n' "start cmd /c dir /b $D >$W\\restarted.txt" "waitexit" "hold $D\\EXMRES.dll"
+  run /S /remove /model=16
+  printf '%s\n' "exists $D\\EXMFP16.ds" release "run 60000 wineboot -r" "exists $D"
+  printf '%s\n' "$(run /S /model=16 /ip=10.0.0.7)" "hold $D\\EXMFP16.ds"
+  for pass in cancel retry; do
+    tw_to_choice "$W\\inuse\\$EXE" German "Example MFP 1600 Series"
+    printf '%s\n' "wait 1009,1010 10000" "press 1" "gone" "wait 1007,1012 10000" "textx 1012" "textx 1"
+    if [ $pass = cancel ]; then
+      printf '%s\n' "press 2" "waittext 1012 5000 $(str GERMAN 92)" "state 1" "textx 2" "press 2" "gone" "waitexit 30000"
+      for f in $FILES16; do echo "copy $D\\$f $W\\cancel-$f"; done
+    else
+      printf '%s\n' "press 1" "sleep 500" "state 1" release "press 1"
+      tw_finish "$(str GERMAN 42)"
+      tw_end
+    fi
+  done
+  for f in $FILES16; do echo "copy $D\\$f $W\\retry-$f"; done
+  run /S /remove /model=16
   for view in 32 64; do
     printf '%s\n' "start cmd /c reg query $UNINSTALL /reg:$view >$W\\left$view.txt" "waitexit"
   done
@@ -312,6 +343,28 @@ done
 has "cut short: the journal is gone" "$(part "cut short")" "exists $TW\\TwainSetup.jnl: 0"
 has "cut short: logged" "$(tr -d '\r' <"$work/undone.log")" "a run cut short was undone in $TW\\EXMFP16: 2 files back as they were"
 has "cut short: logged" "$(tr -d '\r' <"$work/finished.log")" "a run cut short was finished in $TW\\EXMFP16: the new files stay, 2 old ones deleted"
+p=$(part "in use")
+expect "in use: install, upgrade, restart, removal, restart, install, removal" "$(runs "in use")" \
+  "run: exit 0, windows 0 run: exit 3010, windows 0 run: exit 0, windows 0 run: exit 3010, windows 0 run: exit 0, windows 0 run: exit 0, windows 0 run: exit 0, windows 0 "
+for f in $FILES16; do
+  cmp -s "$work/held-$f" "$work/inuse/WIN2K_XP/ENGLISH/$f" && ok || bad "in use: $f changed before the restart"
+  cmp -s "$work/restarted-$f" "$work/inuse/WIN2K_XP/GERMAN/$f" && ok || bad "in use: $f is not the new one after the restart"
+  cmp -s "$work/cancel-$f" "$work/inuse/WIN2K_XP/ENGLISH/$f" && ok || bad "in use: Cancel changed $f"
+  cmp -s "$work/retry-$f" "$work/inuse/WIN2K_XP/GERMAN/$f" && ok || bad "in use: Retry did not upgrade $f"
+done
+expect "in use: nothing staged left after the restart" "$(tr -d '\r' <"$work/restarted.txt" | sort | tr '\n' ' ')" \
+  "$(tr ' ' '\n' <<<"$FILES16" | sort | tr '\n' ' ')"
+log=$(tr -d '\r' <"$work/inuse.log")
+has "in use: logged" "$log" "in use: $TW\\EXMFP16\\EXMFP16.ds (by a program Windows does not name): its folder changes at the next restart"
+expect "in use: each file scheduled" "$(grep -c "^put in place at the next restart: $(sed 's/\\/\\\\/g' <<<"$TW")" <<<"$log")" 4
+has "in use: logged" "$log" "outcome: 4 changes at the next restart"
+has "in use: removal waits for the restart" "$p" "exists $TW\\EXMFP16\\EXMFP16.ds: 1"
+has "in use: removed after the restart" "$p" "exists $TW\\EXMFP16: 0"
+held=$(str GERMAN 90) held=${held//%1/EXMFP16.ds}
+expect "in use: the wizard names the file, twice" "$(grep -cxF "textx 1012: $held" <<<"$p")" 2
+has "in use: Retry" "$p" "textx 1: $(str GERMAN 91)"
+has "in use: after Cancel, Finish alone" "$p" "textx 2: $(str GERMAN 26)"
+expect "in use: Retry while held stays, then Cancel hides it" "$(grep -c '^state 1: visible=1' <<<"$p") $(grep -c '^state 1: visible=0' <<<"$p")" "1 1"
 
 has "programs: Windows 98 lists the entry" "$(oem "$work/list98.txt")" \
   "TwainSetup_EXMFP21|||Scannertreiber für Example MFP 2100 Series"

@@ -73,6 +73,10 @@
 //                             windows N" (the most visible windows it had)
 //   waitfile PATH [TIMEOUT]   wait until a file exists
 //   touch PATH                create an empty file (a signal to the test)
+//   hold PATH                 keep the file open (read, others may only read),
+//                             as a scanning application keeps its data source
+//   holdmodule PATH           keep the file loaded as a module
+//   release                   let go of everything held
 //   sleep MS                  pause
 //   echo TEXT                 print TEXT
 //   responsive MS [COUNT]     time COUNT (default 100) round trips of WM_NULL
@@ -116,6 +120,8 @@ const UINT kSendTimeout = 5000;
 HWND g_dialog = NULL;
 PROCESS_INFORMATION g_child = {};
 bool g_haveChild = false;
+std::vector<HANDLE> g_held;          // hold: files kept open
+std::vector<HMODULE> g_heldModules;  // holdmodule: files kept loaded
 
 std::string utf8(const std::wstring& w) {
     if (w.empty()) return std::string();
@@ -895,6 +901,29 @@ bool run(const std::vector<std::string>& a, const std::string& line) {
             Sleep(kPoll);
         }
         say("file: " + a[1]);
+        return true;
+    }
+    if (cmd == "hold" || cmd == "holdmodule") {
+        if (!need(1)) return false;
+        std::wstring path = wide(a[1]);
+        if (cmd == "hold") {
+            HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+            if (h == INVALID_HANDLE_VALUE) return fail("cannot open " + a[1] + ": " + std::to_string(GetLastError()));
+            g_held.push_back(h);
+        } else {
+            HMODULE m = LoadLibraryW(path.c_str());
+            if (!m) return fail("cannot load " + a[1] + ": " + std::to_string(GetLastError()));
+            g_heldModules.push_back(m);
+        }
+        say(cmd + ": " + a[1]);
+        return true;
+    }
+    if (cmd == "release") {
+        for (HANDLE h : g_held) CloseHandle(h);
+        for (HMODULE m : g_heldModules) FreeLibrary(m);
+        g_held.clear();
+        g_heldModules.clear();
+        say("released");
         return true;
     }
     if (cmd == "touch") {
