@@ -8,8 +8,10 @@
 #include "app/removal.h"
 #include "core/libraries.h"
 #include "operations/fileset.h"
+#include "operations/registration.h"
 #include "core/oscode.h"
 #include "core/system.h"
+#include "core/text.h"
 #include "app/unattended.h"
 #include "core/resource.h"
 #include "core/version.h"
@@ -112,8 +114,17 @@ int runInstaller(InstallContext* ctx, const char* commandLine) {
     }
     // A run cut short leaves the driver whole again before anything else.
     static char recovered[1024];
-    if (recoverInterruptedSet(recovered, sizeof recovered)) reason(recovered);
+    char removedFolder[MAX_PATH];
+    if (recoverInterruptedSet(recovered, sizeof recovered, removedFolder)) reason(recovered);
     setRecoveryNote(recovered);
+    if (removedFolder[0]) {
+        // The driver is gone: so is its entry among the installed programs.
+        memset(ctx, 0, sizeof *ctx);
+        classifyWindows(ctx);
+        textCopy(ctx->targetDir, removedFolder);
+        unregisterModel(ctx);
+        memset(ctx, 0, sizeof *ctx);
+    }
     int code = 0;
     if (cl.keptDir[0]) {
         code = runKeptRemoval(ctx, &cl, commandLine);

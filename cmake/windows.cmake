@@ -171,6 +171,7 @@ include(${CMAKE_SOURCE_DIR}/tests/e2e/diskfull.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/planting.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/outcome.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/silent.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/e2e/interrupted.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/e2e/dpi.cmake)
 
 # Every test of this tree that a host cannot run says so as skipped.

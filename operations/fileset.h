@@ -60,10 +60,18 @@ void fileSetClose(FileSet* set);
 // dropped; then every staged or old file the run left in its folder deleted,
 // and the journal. Returns 0 when there was nothing to do, else 1 with what
 // was done in summary.
-int recoverInterruptedSet(char* summary, size_t cap);
+// A removal cut short (journalRemoval): the rest of its folder's files and
+// the folder deleted, the folder's path in removed (empty otherwise), so that
+// the caller can take its entry among the installed programs away as well.
+int recoverInterruptedSet(char* summary, size_t cap, char (&removed)[MAX_PATH]);
 // Deletes what runs cut short left in folder: staged new files and old files
-// stepped aside ("tws*.tmp", "tws*.old"). Those still in use stay.
-void deleteLeftovers(const char* folder);
+// stepped aside ("tws*.tmp", "tws*.old"), or with only, the files matching
+// it. Those still in use stay.
+void deleteLeftovers(const char* folder, const char* only = nullptr);
+// The journal of a removal about to empty folder, and its end (also that of
+// a file set, which fileSetClose drops by itself).
+void journalRemoval(const char* folder);
+void dropJournal(void);
 
 // Copies source to target as CopyFileA would (content, attributes, last
 // write time), in large blocks. Returns 0 or the Win32 error; a failed copy leaves

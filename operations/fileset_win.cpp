@@ -44,6 +44,7 @@ int isThere(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_
 // folder, the state, then one line per file: target|staged|backup|had-old.
 //   placing, undoing  every target goes back to its old content
 //   placed            every new file is in place: the old ones are dropped
+//   removing          a removal had begun: the rest of the folder goes too
 const char kJournalName[] = "TwainSetup.jnl";
 const char kJournalHeader[] = "TwainSetup journal 1";
 
@@ -76,10 +77,20 @@ void writeJournal(const FileSet* set, const char* state) {
     CloseHandle(h);
 }
 
+}  // namespace
+
 void dropJournal(void) {
     char path[MAX_PATH];
     if (journalPath(path)) DeleteFileA(path);
 }
+
+void journalRemoval(const char* folder) {
+    FileSet set;
+    memset(&set, 0, sizeof set);
+    if (textCopy(set.folder, folder)) writeJournal(&set, "removing");
+}
+
+namespace {
 
 // An undo step: recorded only when it fails (the undo of a run is not news).
 void undoFailed(Outcome* outcome, const char* path) { outcomeRecord(outcome, ActionUndo, path, lastErrorOr(ERROR_GEN_FAILURE), 0); }
@@ -265,10 +276,11 @@ void fileSetClose(FileSet* set) {
     dropJournal();
 }
 
-void deleteLeftovers(const char* folder) {
+void deleteLeftovers(const char* folder, const char* only) {
     static const char* const kPatterns[] = {"tws*.tmp", "tws*.old"};
     char pattern[MAX_PATH], path[MAX_PATH];
     for (const char* p : kPatterns) {
+        if (only) p = only;
         if (!pathJoin(pattern, folder, p)) return;
         WIN32_FIND_DATAA found;
         HANDLE h = FindFirstFileA(pattern, &found);
@@ -278,6 +290,7 @@ void deleteLeftovers(const char* folder) {
                 deleteAnyFile(path);
         } while (FindNextFileA(h, &found));
         FindClose(h);
+        if (only) break;
     }
 }
 
@@ -297,8 +310,9 @@ int isInFolder(const char* path, const char* folder) {
 
 }  // namespace
 
-int recoverInterruptedSet(char* summary, size_t cap) {
+int recoverInterruptedSet(char* summary, size_t cap, char (&removed)[MAX_PATH]) {
     if (cap) summary[0] = '\0';
+    removed[0] = '\0';
     char path[MAX_PATH];
     if (!journalPath(path)) return 0;
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
@@ -350,8 +364,18 @@ int recoverInterruptedSet(char* summary, size_t cap) {
             }
         }
     }
+    if (valid && folder[0] && strcmp(state, "removing") == 0) {
+        deleteLeftovers(folder, "*.*");
+        stuck = !RemoveDirectoryA(folder) && isThere(folder);
+        if (!stuck) textCopy(removed, folder);
+    }
     if (stuck) {
         textFormat(summary, cap, "a run cut short was found in %s; some files could not be put back yet", folder);
+        return 1;
+    }
+    if (removed[0]) {
+        DeleteFileA(path);
+        textFormat(summary, cap, "a removal cut short was finished: %s is gone", folder);
         return 1;
     }
     if (valid && folder[0]) deleteLeftovers(folder);

@@ -119,6 +119,7 @@ void removeDriver(InstallContext* ctx) {
     removeDevices(ctx);
     // Something left behind keeps the entry: the user can try again from it.
     if (ctx->outcome.failures == 0) unregisterModel(ctx);
+    dropJournal();
     reportProgress(ctx, 0);
 }
 
@@ -255,6 +256,8 @@ void removeTargetDir(InstallContext* ctx) {
         scheduleFolderRemoval(ctx);
         return;
     }
+    // Cut short from here on, the next start finishes the removal.
+    journalRemoval(ctx->targetDir);
     deleteMatchingFiles(ctx->targetDir, "*.*", &ctx->outcome);
     // A folder that is already gone is what removal wants.
     if (!RemoveDirectoryA(ctx->targetDir) && GetFileAttributesA(ctx->targetDir) != INVALID_FILE_ATTRIBUTES)

@@ -77,6 +77,13 @@
 //                             as a scanning application keeps its data source
 //   holdmodule PATH           keep the file loaded as a module
 //   release                   let go of everything held
+//   kill PERCENT              end the started program (as a power cut would:
+//                             TerminateProcess) once PERCENT of the time the
+//                             last waited-for start took has passed since
+//                             its start: "kill: cut at N ms", or "kill: ended,
+//                             exit CODE" when it ended first
+//   same PATH PATH            "same: 1" when both files hold the same bytes
+//   files PATTERN             "files PATTERN: N", the files matching it
 //   sleep MS                  pause
 //   echo TEXT                 print TEXT
 //   responsive MS [COUNT]     time COUNT (default 100) round trips of WM_NULL
@@ -122,6 +129,8 @@ PROCESS_INFORMATION g_child = {};
 bool g_haveChild = false;
 std::vector<HANDLE> g_held;          // hold: files kept open
 std::vector<HMODULE> g_heldModules;  // holdmodule: files kept loaded
+DWORD g_childStart = 0;              // when the started program started
+DWORD g_lastRun = 0;                 // how long the last one waited for took
 
 std::string utf8(const std::wstring& w) {
     if (w.empty()) return std::string();
@@ -853,6 +862,7 @@ bool run(const std::vector<std::string>& a, const std::string& line) {
         if (!startProgram(line.substr(line.find("start") + 6), &g_child))
             return fail("cannot start: " + std::to_string(GetLastError()));
         g_haveChild = true;
+        g_childStart = GetTickCount();
         say("started");
         return true;
     }
@@ -885,6 +895,7 @@ bool run(const std::vector<std::string>& a, const std::string& line) {
         if (WaitForSingleObject(g_child.hProcess, limit) != WAIT_OBJECT_0)
             return fail("program still running after " + std::to_string(limit) + " ms");
         DWORD code = 0;
+        g_lastRun = GetTickCount() - g_childStart;
         GetExitCodeProcess(g_child.hProcess, &code);
         CloseHandle(g_child.hProcess);
         CloseHandle(g_child.hThread);
@@ -924,6 +935,56 @@ bool run(const std::vector<std::string>& a, const std::string& line) {
         g_held.clear();
         g_heldModules.clear();
         say("released");
+        return true;
+    }
+    if (cmd == "kill") {
+        if (!need(1)) return false;
+        if (!g_haveChild) return fail("nothing started");
+        DWORD at = (DWORD)((unsigned long long)g_lastRun * strtoul(a[1].c_str(), NULL, 10) / 100);
+        DWORD passed = GetTickCount() - g_childStart;
+        DWORD code = 0;
+        if (WaitForSingleObject(g_child.hProcess, at > passed ? at - passed : 0) == WAIT_TIMEOUT) {
+            TerminateProcess(g_child.hProcess, 9);
+            WaitForSingleObject(g_child.hProcess, INFINITE);
+            say("kill: cut at " + std::to_string((long)(GetTickCount() - g_childStart)) + " ms");
+        } else {
+            GetExitCodeProcess(g_child.hProcess, &code);
+            say("kill: ended, exit " + std::to_string((long)code));
+        }
+        CloseHandle(g_child.hProcess);
+        CloseHandle(g_child.hThread);
+        g_haveChild = false;
+        return true;
+    }
+    if (cmd == "same") {
+        if (!need(2)) return false;
+        HANDLE f[2];
+        for (int i = 0; i < 2; ++i)
+            f[i] = CreateFileW(wide(a[1 + i]).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        bool same = f[0] != INVALID_HANDLE_VALUE && f[1] != INVALID_HANDLE_VALUE;
+        std::vector<char> b0(1 << 20), b1(1 << 20);
+        while (same) {
+            DWORD n0 = 0, n1 = 0;
+            same = ReadFile(f[0], b0.data(), (DWORD)b0.size(), &n0, NULL) && ReadFile(f[1], b1.data(), (DWORD)b1.size(), &n1, NULL) &&
+                   n0 == n1 && memcmp(b0.data(), b1.data(), n0) == 0;
+            if (n0 == 0) break;
+        }
+        for (HANDLE h : f)
+            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        say(std::string("same: ") + (same ? "1" : "0"));
+        return true;
+    }
+    if (cmd == "files") {
+        if (!need(1)) return false;
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW(wide(a[1]).c_str(), &found);
+        int n = 0;
+        if (h != INVALID_HANDLE_VALUE) {
+            do n += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+            while (FindNextFileW(h, &found));
+            FindClose(h);
+        }
+        say("files " + a[1] + ": " + std::to_string(n));
         return true;
     }
     if (cmd == "touch") {
