@@ -54,7 +54,7 @@ cp "$exe" "$work/broken/TwainSetup.exe"
 cp -a "$work/pkg" "$work/newer"
 sed -i 's/^DriverVer=\(.*\),2\.10\.0\.0/DriverVer=\1,2.11.0.0/' "$work"/newer/*/*/*_T.INF
 PKG=$(winpath "$work/pkg") EXE="TwainSetup.exe"
-FILES16="EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng"
+FILES16="EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng" FILES21="EXMFP21.ds EXMSC21.dll EXMRES.dll EXMFP21.hlp"
 # A file whose full name takes the whole of a Windows path (259 characters).
 long="$W\\$(printf 'L%.0s' $(seq $((259 - ${#W} - 1))))"
 
@@ -233,6 +233,16 @@ KEPT18="\"$TW\\EXMFP18_Setup\\TwainSetup.exe\"" KEPT21="\"$TW\\EXMFP21_Setup\\Tw
   done
   for f in $FILES16; do echo "copy $D\\$f $W\\retry-$f"; done
   run /S /remove /model=16
+  # The same as Windows 98: WININIT.INI's [rename] lines, carried out by the restart.
+  D21="$TW\\EXMFP21"
+  printf '%s\n' "regset HKCU\\Software\\Wine\\AppDefaults\\$EXE Version win98" "cd $PKG" "$(run /S /model=21 /ip=10.0.0.6)" "hold $D21\\EXMFP21.ds"
+  run /S /upgrade /lang=german /model=21
+  printf '%s\n' "copy C:\\windows\\WININIT.INI $W\\wininit-upgrade.ini" release "run 60000 wineboot -r"
+  for f in $FILES21; do echo "copy $D21\\$f $W\\98-$f"; done
+  printf '%s\n' "files $D21\\*" "hold $D21\\EXMSC21.dll"
+  run /S /remove /model=21
+  printf '%s\n' "copy C:\\windows\\WININIT.INI $W\\wininit-remove.ini" release "run 60000 wineboot -r" "files $D21\\*"
+  echo "regset HKCU\\Software\\Wine\\AppDefaults\\$EXE Version winxp"
   for view in 32 64; do
     printf '%s\n' "start cmd /c reg query $UNINSTALL /reg:$view >$W\\left$view.txt" "waitexit"
   done
@@ -344,8 +354,9 @@ has "cut short: the journal is gone" "$(part "cut short")" "exists $TW\\TwainSet
 has "cut short: logged" "$(tr -d '\r' <"$work/undone.log")" "a run cut short was undone in $TW\\EXMFP16: 2 files back as they were"
 has "cut short: logged" "$(tr -d '\r' <"$work/finished.log")" "a run cut short was finished in $TW\\EXMFP16: the new files stay, 2 old ones deleted"
 p=$(part "in use")
-expect "in use: install, upgrade, restart, removal, restart, install, removal" "$(runs "in use")" \
-  "run: exit 0, windows 0 run: exit 3010, windows 0 run: exit 0, windows 0 run: exit 3010, windows 0 run: exit 0, windows 0 run: exit 0, windows 0 run: exit 0, windows 0 "
+r="run: exit 0, windows 0 " later="run: exit 3010, windows 0 "
+expect "in use: install, upgrade, restart, removal, restart, install, removal; the same as Windows 98" "$(runs "in use")" \
+  "$r$later$r$later$r$r$r$r$later$r$later$r"
 for f in $FILES16; do
   cmp -s "$work/held-$f" "$work/inuse/WIN2K_XP/ENGLISH/$f" && ok || bad "in use: $f changed before the restart"
   cmp -s "$work/restarted-$f" "$work/inuse/WIN2K_XP/GERMAN/$f" && ok || bad "in use: $f is not the new one after the restart"
@@ -362,6 +373,14 @@ has "in use: removal waits for the restart" "$p" "exists $TW\\EXMFP16\\EXMFP16.d
 has "in use: removed after the restart" "$p" "exists $TW\\EXMFP16: 0"
 held=$(str GERMAN 90) held=${held//%1/EXMFP16.ds}
 expect "in use: the wizard names the file, twice" "$(grep -cxF "textx 1012: $held" <<<"$p")" 2
+for f in $FILES21; do
+  cmp -s "$work/98-$f" "$work/pkg/WIN98_ME/GERMAN/$f" && ok || bad "in use, Windows 98: $f is not the new one after the restart"
+done
+# Each target named by its short name, replaced by a staged file beside it; then each file deleted.
+expect "in use, Windows 98: the upgrade's lines" "$(tr -d '\r' <"$work/wininit-upgrade.ini" | grep -ci '^C:\\WINDOWS\\TWAIN_32\\EXMFP21\\[A-Z0-9.]*=C:\\WINDOWS\\TWAIN_32\\EXMFP21\\TWS[0-9A-F]*\.TMP$')" 4
+expect "in use, Windows 98: the removal's lines" "$(tr -d '\r' <"$work/wininit-remove.ini" | grep -ci '^NUL=C:\\WINDOWS\\TWAIN_32\\EXMFP21\\')" 4
+expect "in use, Windows 98: whole after the upgrade's restart, empty after the removal's" \
+  "$(grep "^files $(sed 's/\\/\\\\/g' <<<"$TW")" <<<"$p" | cut -d' ' -f3 | tr '\n' ' ')" "4 0 "
 has "in use: Retry" "$p" "textx 1: $(str GERMAN 91)"
 has "in use: after Cancel, Finish alone" "$p" "textx 2: $(str GERMAN 26)"
 expect "in use: Retry while held stays, then Cancel hides it" "$(grep -c '^state 1: visible=1' <<<"$p") $(grep -c '^state 1: visible=0' <<<"$p")" "1 1"
