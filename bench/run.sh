@@ -64,7 +64,7 @@ for p in bare_dialog launch_timer copy_files; do
   [ "$p" = bare_dialog ] && flags="$flags -mwindows"
   srcs=("$here/$p.cpp")
   # The copy baseline also runs the program's own copy, built from its source.
-  [ "$p" = copy_files ] && srcs+=("$repo/operations/fileset_win.cpp" "$repo/core/outcome.cpp" "$repo/core/text.cpp")
+  [ "$p" = copy_files ] && srcs+=("$repo/operations/copyfile_win.cpp")
   if [ ! "$out/$p.exe" -nt "$here/$p.cpp" ] || [ "$p" = copy_files ]; then
     $cxx $flags -I"$repo" -o "$out/$p.exe" "${srcs[@]}" || exit 1
   fi
