@@ -51,7 +51,12 @@ int putText(HANDLE h, const char* text) {
     return WriteFile(h, text, length, &n, NULL) && n == length;
 }
 
-// The journal as the set stands, on the disk before it returns.
+// The journal as the set stands. It is written, not flushed: what it guards
+// against is a run that ends abruptly (killed, crashed), after which the
+// system's cache still holds every write. Flushing it made the file system
+// write out the staged files first, 100 ms and more for a 200 MB driver on
+// every placement, and without flushing those files as well a power cut
+// would not be covered anyway; no installer flushes them.
 void writeJournal(const FileSet* set, const char* state) {
     char path[MAX_PATH];
     if (!journalPath(path)) return;
@@ -65,7 +70,6 @@ void writeJournal(const FileSet* set, const char* state) {
         ok = textFormat(line, sizeof line, "file=%s|%s|%s|%d\r\n", f->target, f->stagedName, f->backupName, f->hadOld) &&
              putText(h, line);
     }
-    FlushFileBuffers(h);
     CloseHandle(h);
 }
 
