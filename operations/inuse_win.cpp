@@ -89,12 +89,13 @@ int nameHolder(const char* path, char* name, size_t cap) {
         start(&session, 0, key) == ERROR_SUCCESS) {
         const WCHAR* files[1] = {wide};
         RmProcessInfo info[4];
+        memset(info, 0, sizeof info);
         UINT needed = 0, count = 4;
         DWORD reasons = 0;
         if (add(session, 1, files, 0, NULL, 0, NULL) == ERROR_SUCCESS &&
             list(session, &needed, &count, info, &reasons) == ERROR_SUCCESS && count > 0 && count <= 4) {
             info[0].appName[255] = 0;
-            named = WideCharToMultiByte(CP_ACP, 0, info[0].appName, -1, name, (int)cap, NULL, NULL) > 1;
+            named = info[0].appName[0] && WideCharToMultiByte(CP_ACP, 0, info[0].appName, -1, name, (int)cap, NULL, NULL) > 1;
         }
         end(session);
     }

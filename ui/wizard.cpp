@@ -106,15 +106,21 @@ INT_PTR CALLBACK modelPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 
 // ---- pages after the model page --------------------------------------------
 
+// The start of a page on the install page's template (the install page, and
+// the questions that borrow it): it offers no choice, so its two radio
+// buttons stay out of sight.
+void openInstallTemplate(HWND dlg, LPARAM record) {
+    openPage(dlg, record);
+    hideAndDisable(dlg, IDC_RADIO_UNUSED1);
+    hideAndDisable(dlg, IDC_RADIO_UNUSED2);
+}
+
 INT_PTR CALLBACK installPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     INT_PTR result;
     if (handlePageChrome(dlg, msg, wParam, &result)) return result;
     switch (msg) {
     case WM_INITDIALOG: {
-        openPage(dlg, lParam);
-        // The page offers no choice: its two radio buttons stay out of sight.
-        hideAndDisable(dlg, IDC_RADIO_UNUSED1);
-        hideAndDisable(dlg, IDC_RADIO_UNUSED2);
+        openInstallTemplate(dlg, lParam);
         static const ItemText texts[] = {{IDC_MAIN_TEXT, IDS_INSTALL_WELCOME},
                                          {IDC_STATUS_TEXT, IDS_INSTALL_SECOND},
                                          {IDC_RADIO_UNUSED1, IDS_UNUSED_RADIO1},
@@ -167,9 +173,7 @@ INT_PTR CALLBACK removalPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
     if (handlePageChrome(dlg, msg, wParam, &result)) return result;
     switch (msg) {
     case WM_INITDIALOG: {
-        openPage(dlg, lParam);
-        hideAndDisable(dlg, IDC_RADIO_UNUSED1);
-        hideAndDisable(dlg, IDC_RADIO_UNUSED2);
+        openInstallTemplate(dlg, lParam);
         static const ItemText texts[] = {{IDC_STATUS_TEXT, IDS_INSTALL_SECOND}};
         setItemTexts(dlg, localisedModule(), texts, 1);
         TextLine line = {IDS_REMOVE_CONFIRM, ((InstallContext*)lParam)->modelName, NULL};
@@ -205,9 +209,7 @@ INT_PTR CALLBACK heldPageProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) 
     if (handlePageChrome(dlg, msg, wParam, &result)) return result;
     switch (msg) {
     case WM_INITDIALOG: {
-        openPage(dlg, lParam);
-        hideAndDisable(dlg, IDC_RADIO_UNUSED1);
-        hideAndDisable(dlg, IDC_RADIO_UNUSED2);
+        openInstallTemplate(dlg, lParam);
         hideAndDisable(dlg, IDC_STATUS_TEXT);
         static const ItemText texts[] = {{IDOK, IDS_RETRY}, {IDCANCEL, IDS_CANCEL}};
         setItemTexts(dlg, localisedModule(), texts, 0);
