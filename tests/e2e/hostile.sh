@@ -16,9 +16,10 @@
 # Then faults, in the same session, with the clean package: a read-only file
 # in the data-source folder (upgrade, then removal), a target file held open
 # without delete sharing by another process (cmd's ">>" redirection around a
-# sleeping twdriver) during a removal, and a data-source file missing from the
-# package (ds-file-missing). Each sequence must reach its closing text (41,
-# 42, 43) and another model's installed folder and settings stay intact.
+# sleeping twdriver) during a removal (the page that names it; Cancel leaves
+# every file), and a data-source file missing from the package
+# (ds-file-missing). Each other sequence must reach its closing text (41, 42,
+# 43) and another model's installed folder and settings stay intact.
 #
 # The search is never pressed, so no network namespace is needed and nothing
 # is sent anywhere.
@@ -98,10 +99,12 @@ install() {  # install MODEL ADDRESS [failed]: one that completes, or one that f
   printf '%s\n' "press 2" "gone"
   system_clean
 }
-remove() {  # remove MODEL [failed]: one that removes everything, or one that cannot
+remove() {  # remove MODEL [held]: one that removes everything, or one a held file stops
   pages "$1"
   printf '%s\n' "wait 1009,1010 10000" "check 1010" "press 1"
-  if [ -n "${2:-}" ]; then tw_finish_any; else tw_finish "$DONE43"; fi
+  # With a held file, the page that names it: Cancel, then Finish.
+  if [ -n "${2:-}" ]; then printf '%s\n' "gone" "wait 1007,1012 10000" "textx 1012" "press 2" "textx 1012"
+  else tw_finish "$DONE43"; fi
   printf '%s\n' "press 2" "gone"
   system_clean
 }
@@ -177,14 +180,14 @@ snapshot_point() {  # the test lists drive_c while the script waits
   echo "echo mark: locked"
   install 16 10.0.0.5
   # cmd holds its ">>" target open (no delete sharing) while the twdriver it
-  # runs sleeps: the removal cannot delete that one file.
+  # runs sleeps: the removal would not delete that one file, so it deletes none.
   echo "start $SYS\\cmd.exe /c $DRV \"sleep 25000\" >> $TW\\EXMFP16\\EXMFP16.lng"
   echo "sleep 2000"
-  remove 16 failed
+  remove 16 held
   for f in EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng; do echo "exists $TW\\EXMFP16\\$f"; done
   echo "exists $TW\\EXMFP16"
   echo "echo mark: unlocked"
-  echo "sleep 20000"
+  echo "sleep 25000"
   remove 16
   echo "exists $TW\\EXMFP16"
   echo "echo mark: missing-source"
@@ -268,12 +271,10 @@ has "read-only: upgrade completed" "$p" "textx 1012: $DONE42"
 has "read-only: removal completed" "$p" "textx 1012: $DONE43"
 has "read-only: the folder went with the removal" "$p" "exists $TW\\EXMFP16: 0"
 p=$(part locked)
-# Wine takes the held file's deletion as pending (it goes when cmd lets go of
-# it), so what the removal reports staying is the folder around it.
-has "locked: removal says the folder stays" "$p" "textx 1012: $(failure_text ENGLISH 75 EXMFP16 145)"
-has "locked: the held file stays" "$p" "exists $TW\\EXMFP16\\EXMFP16.lng: 1"
-for f in EXMFP16.ds EXMSC16.dll EXMRES.dll; do has "locked: $f deleted" "$p" "exists $TW\\EXMFP16\\$f: 0"; done
-has "locked: the folder stays around the held file" "$p" "exists $TW\\EXMFP16: 1"
+held=$(str ENGLISH 90)
+has "locked: the removal names the held file" "$p" "textx 1012: ${held//%1/EXMFP16.lng}"
+has "locked: Cancel says nothing changed" "$p" "textx 1012: $(str ENGLISH 92)"
+for f in EXMFP16.ds EXMSC16.dll EXMRES.dll EXMFP16.lng; do has "locked: $f stays" "$p" "exists $TW\\EXMFP16\\$f: 1"; done
 p=$(part unlocked)
 has "unlocked: removal completed" "$p" "textx 1012: $DONE43"
 has "unlocked: folder gone" "$p" "exists $TW\\EXMFP16: 0"

@@ -29,7 +29,7 @@ const int kAbsentIds[] = {23, 24, 27, 28, 30, 31, 32, 33, 40};
 const int kShortBufferIds[] = {20, 21, 22, 25, 44, 45};
 // The command line's usage text has a buffer of 2048 characters.
 const int kUsageId = 80;
-const int kLastStringId = 88;
+const int kLastStringId = 92;
 
 // The 25 Windows languages of the catalogue.
 const WORD kWindowsLanguages[] = {1025, 1028, 1029, 1030, 1031, 1033, 1035, 1036, 1038, 1040, 1041, 1042, 1043,
