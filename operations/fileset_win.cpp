@@ -29,8 +29,8 @@ BOOL deleteAnyFile(const char* path) {
 int isThere(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 // ---- the journal -------------------------------------------------------------
-// Written before any target moves, so that a run cut short (a crash, a power
-// cut, a killed process) can be put right by the next start of the program
+// Written before any target moves, so that a run cut short (the program
+// crashed or was ended from outside) can be put right by the next start
 // (recoverInterruptedSet): one per computer, in the TWAIN_32 folder, since
 // only one copy of the program runs at a time. Text lines: a header, the
 // folder, the state, then one line per file: target|staged|backup|had-old.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs cut short, as a power cut or a killed process cuts them: the real
+# Runs cut short, as a crash or a killed process cuts them: the real
 # TwainSetup.exe under Wine, a 200 MB driver (model 16's four files, 50 MB
 # each, English and German). twdriver times one whole upgrade and one whole
 # removal, then ends each again at 20 moments spread over that time

@@ -77,7 +77,7 @@
 //                             as a scanning application keeps its data source
 //   holdmodule PATH           keep the file loaded as a module
 //   release                   let go of everything held
-//   kill PERCENT              end the started program (as a power cut would:
+//   kill PERCENT              end the started program (as a crash would:
 //                             TerminateProcess) once PERCENT of the time the
 //                             last waited-for start took has passed since
 //                             its start: "kill: cut at N ms", or "kill: ended,
